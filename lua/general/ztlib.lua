@@ -1,4 +1,4 @@
---[[
+--[=[
 ztlib.lua - helpers shared by the local test scripts and the unit's test package.
 
 Everything lives in the table `ztl`; nothing here touches the hardware unless called.
@@ -28,7 +28,7 @@ Everything lives in the table `ztl`; nothing here touches the hardware unless ca
   ztl.i2c_read_hex(h, addr, count) reads count bytes; hex text or nil, reason
 
 Every helper returns its failure instead of raising, so a test decides what a failure means.
-]]
+]=]
 
 ztl = ztl or {}
 

@@ -1,4 +1,4 @@
---[[
+--[=[
 contract.lua - the functions the test runner calls, and the test registry.
 
 The runner hands every sub-device's handle to set_device_handle; they are kept in `devices`
@@ -10,7 +10,7 @@ zt_enumerate_tests and zt_exec_test altogether.
 
 A test function reports through zt.set_status_* and returns true, or false when it failed.
 A test that returns false ends in error even when it set no status itself.
-]]
+]=]
 
 devices = devices or {}
 tests = tests or {}

@@ -1,4 +1,4 @@
---[[
+--[=[
 zovan_tools_tests.lua - the test package a ZOVAN unit keeps as /statfs/zovan_tools_tests.out.
 
 The test runner fetches it from the unit and runs it after the local helper library (ztl)
@@ -7,7 +7,7 @@ contract functions and the string, table and math libraries are used.
 
 Unit commands go through ztl.unit_command: the unit plug-in's Lua function when the plug-in
 is loaded, the unit's serial command line otherwise.
-]]
+]=]
 
 clear_tests()
 
