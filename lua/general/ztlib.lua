@@ -17,7 +17,7 @@ Everything lives in the table `ztl`; nothing here touches the hardware unless ca
   ztl.serial_command(h, cmd [, timeout_ms [, prompt]])
                                    writes cmd plus CR LF on the serial handle and collects the
                                    answer until the prompt (default "> " at the end of the text)
-                                   or the time-out; returns the answer without the echoed
+                                   or until the unit stays silent for the time-out; returns the answer without the echoed
                                    command and the prompt, or nil and a reason
   ztl.unit_command(cmd [, timeout_ms])
                                    a unit command through the unit plug-in's Lua function
@@ -167,8 +167,12 @@ function ztl.serial_command(handle, cmd, timeout_ms, prompt)
       if prompt ~= "" and ends_with(answer, prompt) then
         return clean_answer(answer, cmd, prompt)
       end
+      -- The time-out counts silence only: a long answer that keeps coming is still read
+      -- (MAX_ANSWER bounds it).
+      waited = 0
+    else
+      waited = waited + slice
     end
-    waited = waited + slice
     if ztl.canceled() then
       return nil, "canceled"
     end
