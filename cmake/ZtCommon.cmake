@@ -26,17 +26,7 @@ target_compile_definitions(zt_common_cfg INTERFACE
     QT_DISABLE_DEPRECATED_BEFORE=0x060400)
 target_include_directories(zt_common_cfg INTERFACE "${CMAKE_SOURCE_DIR}")
 
-# Sanitizer configurations: -DZT_SANITIZE=address (ASan+UBSan) or -DZT_SANITIZE=thread.
-set(ZT_SANITIZE "" CACHE STRING "Sanitizer build: empty, address or thread")
-if(ZT_SANITIZE STREQUAL "address")
-    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-    add_link_options(-fsanitize=address,undefined)
-elseif(ZT_SANITIZE STREQUAL "thread")
-    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
-    add_link_options(-fsanitize=thread)
-elseif(NOT ZT_SANITIZE STREQUAL "")
-    message(FATAL_ERROR "ZT_SANITIZE must be empty, address or thread")
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/ZtSanitizers.cmake")
 
 # zt_add_library(NAME SHARED|STATIC SOURCES ... LIBS ...)
 # Process-wide singletons (log engine, plug-in manager, port registry) must exist once,
@@ -62,7 +52,7 @@ function(zt_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set(env "ZOVAN_APP_ROOT=${ZT_APP_DIR}")
+    set(env "ZOVAN_APP_ROOT=${ZT_APP_DIR}" ${ZT_SANITIZER_TEST_ENV})
     if(ARG_GUI)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
