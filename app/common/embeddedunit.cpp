@@ -1,0 +1,13 @@
+#include "embeddedunit.h"
+
+bool startEmbeddedUnit(const QStringList &options, QString *error)
+{
+    Q_UNUSED(options)
+    if (error)
+        error->clear();
+    return true;
+}
+
+void stopEmbeddedUnit()
+{
+}

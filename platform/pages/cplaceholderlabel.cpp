@@ -1,0 +1,10 @@
+#include "cplaceholderlabel.h"
+
+cPlaceholderLabel::cPlaceholderLabel(const QString &text, QWidget *parent)
+    : QLabel(text, parent)
+{
+    setObjectName(QStringLiteral("placeholderLabel"));
+    setAlignment(Qt::AlignCenter);
+    setWordWrap(true);
+    setMargin(24);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "shell/shellexport.h"
+
+#include <QStringList>
+
+/**
+ * True when the command line asks for engineering mode: an argument equal to "/useoverrides"
+ * or "/useovr" (exact, case-sensitive), or "--engineering" for shells that treat a leading
+ * slash as a path.
+ */
+ZT_SHELL_EXPORT bool isEngineeringSwitch(const QStringList &arguments);
