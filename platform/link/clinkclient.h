@@ -98,7 +98,8 @@ private:
     int sendBlocks(quint16 id, const QByteArray &data, int blockSize, int window,
                    const sLinkCallbacks &callbacks);
     bool abortTransfer(quint16 id);
-    bool pump(int timeoutMs, QList<sLinkFrame> *frames);
+    bool pump(int timeoutMs);
+    bool takeFrame(sLinkFrame *frame);
     bool writeAll(const QByteArray &bytes);
     bool writeFrame(const sLinkFrame &frame);
     void ackStale(const sLinkFrame &frame);
@@ -111,6 +112,9 @@ private:
     cLinkDecoder m_decoder;
     sLinkOptions m_options;
     std::function<void(const QByteArray &)> m_textSink;
+    QList<sLinkFrame> m_pending;  // decoded, not yet consumed
+    QElapsedTimer m_clock;
+    QByteArray m_readBuffer;
     QString m_error;
     quint16 m_lastId = 0;
     quint16 m_lastTransfer = 0;   // finished download whose late blocks are answered with a full ack

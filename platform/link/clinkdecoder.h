@@ -39,6 +39,7 @@ private:
     int m_maxPayload;
     bool m_inFrame = false;
     bool m_escaped = false;
+    bool m_skipping = false;
     QByteArray m_frame;
     quint64 m_good = 0;
     quint64 m_damaged = 0;

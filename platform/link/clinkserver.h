@@ -54,7 +54,7 @@ public:
     /** True while output is pending or a transfer is running (keep calling takeOutput). */
     bool hasWork() const;
     /** True while a frame has been partly handed out by takeOutput. */
-    bool inFrame() const { return !m_current.isEmpty(); }
+    bool inFrame() const { return m_currentPos > 0 && m_currentPos < m_current.size(); }
 
     const sLinkServerStats &stats() const { return m_stats; }
 
@@ -70,9 +70,12 @@ private:
     void handleFrame(const sLinkFrame &frame);
     void handleRequest(const sLinkFrame &frame);
     QByteArray execute(quint16 id, const QByteArray &payload);
-    QByteArray blobAnswer(quint16 id, const QByteArray &args, const QByteArray &blob);
+    QByteArray blobAnswer(quint16 id, const QByteArray &args, bool ok, const QByteArray &blob,
+                          const QString &error);
     QByteArray putRequest(quint16 id, const QByteArray &args);
+    QByteArray commit(const QByteArray &path, const QByteArray &data, quint32 crc);
     QByteArray commitUpload(quint16 transferId);
+    void checkTimeouts();
     void handleData(const sLinkFrame &frame);
     void handleAck(const sLinkFrame &frame);
     void queueControl(const sLinkFrame &frame);
@@ -89,7 +92,8 @@ private:
     QList<sCached> m_cache;        // last answers, newest last, for replays
     QList<QByteArray> m_control;   // encoded answers and acks, sent before data
     QByteArray m_text;             // unit text waiting for a frame boundary
-    QByteArray m_current;          // the frame being handed out
+    QByteArray m_current;          // the frame (or text piece) being handed out
+    qsizetype m_currentPos = 0;
     bool m_textTurn = false;
     std::unique_ptr<sDownload> m_download;
     std::unique_ptr<sUpload> m_upload;
