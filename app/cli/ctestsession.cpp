@@ -1,0 +1,388 @@
+#include "app/cli/ctestsession.h"
+
+#include "app/cli/cconsoleprompt.h"
+#include "app/cli/csignalwatcher.h"
+#include "app/common/embeddedunit.h"
+#include "platform/logging/clogmodel.h"
+#include "platform/logging/ilogengine.h"
+#include "platform/logging/logs.h"
+#include "platform/port/port.h"
+#include "tests/engine/ctesthandle.h"
+#include "tests/engine/ctestrunner.h"
+#include "tests/engine/testroles.h"
+
+#include <QAbstractItemModel>
+#include <QSet>
+#include <QStandardItemModel>
+
+#include <cstdio>
+
+using namespace testmodel;
+
+namespace {
+
+void out(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void err(const QString &text)
+{
+    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
+bool isFinal(int state)
+{
+    return state == StateOk || state == StateError || state == StateWarning || state == StateCanceled;
+}
+
+} // namespace
+
+cTestSession::cTestSession(const cCliArguments &args, QObject *parent)
+    : QObject(parent)
+    , m_args(args)
+{
+    m_bound.setSingleShot(true);
+}
+
+cTestSession::~cTestSession()
+{
+    // The runner's thread must be gone before the unit it talks to.
+    m_runner.reset();
+    m_model.reset();
+    if (m_simStarted)
+        stopEmbeddedUnit();
+}
+
+void cTestSession::start()
+{
+    m_signals = new cSignalWatcher(this);
+    connect(m_signals, &cSignalWatcher::interrupted, this, &cTestSession::onInterrupted);
+
+    // Set-up problems reach the operator through the log engine; show them on stderr.
+    if (QAbstractItemModel *log = logs::get()->model(QStringLiteral("LOCAL"), QStringLiteral("ALL"))) {
+        connect(log, &QAbstractItemModel::rowsInserted, this,
+                [this](const QModelIndex &, int first, int last) { onLogRows(first, last); });
+    }
+
+    QString why;
+    if (!resolveDevice(&why)) {
+        err(QStringLiteral("error: ") + why);
+        end(ExitNoEnvironment);
+        return;
+    }
+
+    m_model = std::make_unique<QStandardItemModel>();
+    m_runner = std::make_unique<cTestRunner>(nullptr, true);
+    if (!m_args.appDir().isEmpty())
+        m_runner->setAppRoot(m_args.appDir());
+    m_runner->setTrustUnitPackages(m_args.trustUnit());
+    m_prompt = new cConsolePrompt(this);
+
+    connect(m_runner.get(), &cTestRunner::initFinished, this, &cTestSession::onInitFinished);
+    connect(m_runner.get(), &cTestRunner::testFinished, this, &cTestSession::onTestFinished);
+    connect(m_runner.get(), &cTestRunner::deinitFinished, this, &cTestSession::onDeinitFinished);
+    connect(m_runner.get(), &cTestRunner::needRestart, this, &cTestSession::onRunnerFault);
+    connect(m_runner.get(), &cTestRunner::askUser, m_prompt, &cConsolePrompt::ask);
+    connect(m_prompt, &cConsolePrompt::replied, this,
+            [this](const QVariantList &reply) { m_runner->userReply(reply); });
+
+    err(QStringLiteral("Connecting to %1 (%2)...").arg(m_device.name, m_device.id));
+    m_state = Initialising;
+    connect(&m_bound, &QTimer::timeout, this, [this] {
+        if (m_state == Initialising) {
+            err(QStringLiteral("error: the unit did not get ready within %1 s").arg(kInitBoundMs / 1000));
+            m_runner->stopInitOrDeinitProcess();
+            end(m_interrupted ? ExitTestError : ExitNoEnvironment);
+        } else if (m_state == Deinitialising || m_interrupted) {
+            err(QStringLiteral("warning: the unit was not released in time"));
+            end(m_interrupted ? ExitTestError : m_exitAfterDeinit);
+        }
+    });
+    m_bound.start(kInitBoundMs);
+    m_runner->init(m_device, m_args.runs());
+}
+
+bool cTestSession::resolveDevice(QString *error)
+{
+    QSet<QString> before;
+    if (m_args.sim()) {
+        for (const sIODevice &d : port::enumerate())
+            before.insert(d.id);
+        QString why;
+        if (!startEmbeddedUnit(m_args.simOptions(), &why)) {
+            *error = QStringLiteral("cannot start the simulated unit: %1").arg(why);
+            return false;
+        }
+        m_simStarted = true;
+    }
+    const QList<sIODevice> units = port::enumerate();
+    for (const sIODevice &d : units) {
+        if (m_args.portId().isEmpty() ? !before.contains(d.id) : d.id == m_args.portId()) {
+            m_device = d;
+            return true;
+        }
+    }
+    if (m_args.portId().isEmpty()) {
+        *error = QStringLiteral("the simulated unit was started but is not offered as a port");
+        return false;
+    }
+    QStringList ids;
+    for (const sIODevice &d : units)
+        ids << d.id;
+    *error = QStringLiteral("unknown port '%1'; available: %2")
+                 .arg(m_args.portId(), ids.isEmpty() ? QStringLiteral("none") : ids.join(QStringLiteral(", ")));
+    return false;
+}
+
+void cTestSession::onLogRows(int first, int last)
+{
+    auto *log = qobject_cast<QAbstractItemModel *>(sender());
+    if (!log)
+        return;
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex text = log->index(row, cLogModel::TextColumn);
+        const int level = text.data(cLogModel::LevelRole).toInt();
+        if (level == 3)
+            err(QStringLiteral("error: ") + text.data().toString());
+        else if (level == 2)
+            err(QStringLiteral("warning: ") + text.data().toString());
+        else if (level == 1 && m_args.verbose())
+            err(text.data().toString());
+    }
+}
+
+void cTestSession::onInitFinished(int code)
+{
+    if (m_state != Initialising)
+        return;
+    m_bound.stop();
+    if (m_interrupted) {
+        end(ExitTestError);
+        return;
+    }
+    if (code != 0) {
+        err(QStringLiteral("error: cannot prepare the tests of %1 (%2)")
+                .arg(m_device.name, code == 3 ? QStringLiteral("stopped") : QStringLiteral("set-up failed")));
+        // A failed set-up leaves the runner idle with the port closed: nothing to release.
+        end(ExitNoEnvironment);
+        return;
+    }
+    m_state = Running;
+    const QStringList names = m_runner->enumerateTests();
+    QStringList chosen;
+    QString why;
+    if (!chooseTests(names, &chosen, &why)) {
+        err(QStringLiteral("error: ") + why);
+        shutdown(ExitNoEnvironment);
+        return;
+    }
+    if (chosen.isEmpty()) {
+        err(QStringLiteral("warning: the unit offers no tests"));
+        shutdown(ExitOk);
+        return;
+    }
+    buildModel(names, chosen);
+    m_report = std::make_unique<cJUnitReport>(m_device.name, m_device.id);
+    m_expectedRuns = chosen.size() * m_args.runs();
+    err(QStringLiteral("Running %1 of %2 tests, %3 time(s)").arg(chosen.size()).arg(names.size()).arg(m_args.runs()));
+
+    QList<cTestHandle> handles;
+    for (int row : qAsConst(m_chosenRows)) {
+        handles << cTestHandle(m_model->index(row, NameColumn), m_model->index(row, StatusColumn),
+                               m_model->index(row, TimeColumn), m_model->index(row, InfoColumn),
+                               m_model->index(row, StatisticsColumn));
+    }
+    m_runner->runTests(handles, m_args.runs());
+}
+
+bool cTestSession::chooseTests(const QStringList &available, QStringList *chosen, QString *error) const
+{
+    if (m_args.only().isEmpty()) {
+        *chosen = available;
+        return true;
+    }
+    QStringList unknown;
+    for (const QString &name : m_args.only()) {
+        if (!available.contains(name))
+            unknown << QLatin1Char('\'') + name + QLatin1Char('\'');
+    }
+    if (!unknown.isEmpty()) {
+        *error = QStringLiteral("unknown test %1; available tests: %2")
+                     .arg(unknown.join(QStringLiteral(", ")), available.join(QStringLiteral(", ")));
+        return false;
+    }
+    // The unit's order, as the workbench shows and runs them.
+    for (const QString &name : available) {
+        if (m_args.only().contains(name) && !chosen->contains(name))
+            *chosen << name;
+    }
+    return true;
+}
+
+// The same rows the workbench's test model holds, so the runner's handles write the same cells.
+void cTestSession::buildModel(const QStringList &names, const QStringList &chosen)
+{
+    m_model->clear();
+    m_model->setColumnCount(ColumnCount);
+    m_model->setHorizontalHeaderLabels({ QStringLiteral("Test name"), QStringLiteral("Statistics"),
+                                         QStringLiteral("Was started"), QStringLiteral("Status"),
+                                         QStringLiteral("Info") });
+    const auto cell = [](int type) {
+        auto *item = new QStandardItem;
+        item->setEditable(false);
+        item->setData(type, ItemTypeRole);
+        return item;
+    };
+    for (const QString &name : names) {
+        QStandardItem *nameCell = cell(TestNameCell);
+        nameCell->setText(name);
+        nameCell->setToolTip(name);
+        nameCell->setData(name, TestNameRole);
+        nameCell->setCheckable(true);
+        nameCell->setCheckState(chosen.contains(name) ? Qt::Checked : Qt::Unchecked);
+        QStandardItem *status = cell(StatusCell);
+        status->setData(StateNone, StateRole);
+        status->setData(-1, ProgressRole);
+        QList<QStandardItem *> row(ColumnCount);
+        row[NameColumn] = nameCell;
+        row[StatisticsColumn] = cell(StatisticsCell);
+        row[TimeColumn] = cell(TimeCell);
+        row[StatusColumn] = status;
+        row[InfoColumn] = cell(InfoCell);
+        m_model->appendRow(row);
+        if (chosen.contains(name))
+            m_chosenRows << m_model->rowCount() - 1;
+    }
+}
+
+void cTestSession::onTestFinished()
+{
+    if (m_state != Running)
+        return;
+    ++m_finishedRuns;
+    printNewResults();
+    collectFinishedRuns();
+    if (m_finishedRuns >= m_expectedRuns && !m_interrupted)
+        finishTests();
+}
+
+void cTestSession::printNewResults()
+{
+    const QString results = m_runner->resultsText();
+    if (results.size() < m_printedResults)
+        m_printedResults = 0;
+    out(results.mid(m_printedResults));
+    m_printedResults = results.size();
+}
+
+// The model shows each row as it was when testFinished was emitted (the handle's writes
+// arrive in order before the signal), so a final state with a start time not yet seen is
+// the run that just ended.
+void cTestSession::collectFinishedRuns()
+{
+    for (int row : qAsConst(m_chosenRows)) {
+        const int state = m_model->index(row, StatusColumn).data(StateRole).toInt();
+        const QDateTime started = m_model->index(row, TimeColumn).data(StartTimeRole).toDateTime();
+        if (!isFinal(state) || !started.isValid() || m_reportedStart.value(row) == started)
+            continue;
+        m_reportedStart.insert(row, started);
+        const QDateTime ended = m_model->index(row, TimeColumn).data(EndTimeRole).toDateTime();
+        cJUnitReport::sCase c;
+        c.name = m_model->index(row, NameColumn).data(TestNameRole).toString();
+        c.status = state;
+        c.details = m_model->index(row, InfoColumn).data(DetailsRole).toString();
+        c.durationMs = ended.isValid() ? qMax<qint64>(0, started.msecsTo(ended)) : 0;
+        m_report->addCase(c);
+        if (state == StateError)
+            m_errorSeen = true;
+        if (state == StateCanceled)
+            out(QStringLiteral("%1, %2\n").arg(c.name, cTestHandle::statusText(state)));
+    }
+}
+
+void cTestSession::finishTests()
+{
+    out(QStringLiteral("\n") + m_runner->statisticsText());
+    if (m_args.verbose())
+        out(m_runner->logText());
+    int code = (m_errorSeen || m_runner->hasErrors()) ? ExitTestError : ExitOk;
+    if (m_interrupted)
+        code = ExitTestError;
+    if (m_report && !m_args.junitFile().isEmpty()) {
+        QString why;
+        if (!m_report->write(m_args.junitFile(), &why)) {
+            err(QStringLiteral("error: cannot write %1: %2").arg(m_args.junitFile(), why));
+            code = ExitNoEnvironment;
+        }
+    }
+    shutdown(code);
+}
+
+void cTestSession::shutdown(int exitCode)
+{
+    if (m_state == Deinitialising || m_state == Done)
+        return;
+    m_exitAfterDeinit = exitCode;
+    m_state = Deinitialising;
+    m_bound.start(kDeinitBoundMs);
+    m_runner->deinit();
+}
+
+void cTestSession::onDeinitFinished(int code)
+{
+    if (m_state != Deinitialising)
+        return;
+    m_bound.stop();
+    if (code != 0)
+        err(QStringLiteral("warning: the test environment was not closed cleanly"));
+    end(m_exitAfterDeinit);
+}
+
+void cTestSession::onInterrupted(int count)
+{
+    if (count > 1 || m_state == Idle || m_state == Done) {
+        end(ExitTestError);
+        return;
+    }
+    if (m_interrupted)
+        return;
+    m_interrupted = true;
+    err(QStringLiteral("\ninterrupted: canceling the tests"));
+    if (m_prompt)
+        m_prompt->cancel();
+    m_bound.start(kInterruptBoundMs);
+    if (m_state == Initialising) {
+        m_runner->stopInitOrDeinitProcess();
+        return;
+    }
+    if (m_state == Running) {
+        m_runner->cancelAllTests();
+        if (m_report && !m_args.junitFile().isEmpty()) {
+            QString why;
+            if (!m_report->write(m_args.junitFile(), &why))
+                err(QStringLiteral("error: cannot write %1: %2").arg(m_args.junitFile(), why));
+        }
+        shutdown(ExitTestError);
+        m_bound.start(kInterruptBoundMs);
+    }
+}
+
+void cTestSession::onRunnerFault()
+{
+    err(QStringLiteral("error: the test runner failed"));
+    m_errorSeen = true;
+    if (m_state == Running)
+        finishTests();
+}
+
+void cTestSession::end(int exitCode)
+{
+    if (m_state == Done)
+        return;
+    m_state = Done;
+    m_bound.stop();
+    emit finished(exitCode);
+}
