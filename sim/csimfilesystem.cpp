@@ -1,0 +1,79 @@
+#include "sim/csimfilesystem.h"
+
+bool cSimFileSystem::splitPath(const QString &path, QStringList *parts)
+{
+    QString p = path.trimmed();
+    if (p.size() >= 2 && p.startsWith(QLatin1Char('"')) && p.endsWith(QLatin1Char('"')))
+        p = p.mid(1, p.size() - 2);
+    parts->clear();
+    if (p.size() > 1024)
+        return false;
+    const QStringList pieces = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &piece : pieces) {
+        if (piece == QLatin1String("."))
+            continue;
+        if (piece == QLatin1String("..") || piece.size() > 255)
+            return false;
+        for (const QChar c : piece) {
+            // '*' and '|' would break the listing format; '\\' and control characters are
+            // not names a unit stores, and on a host folder they could mean something else.
+            if (c.unicode() < 0x20 || c == QLatin1Char('\\') || c == QLatin1Char('*') || c == QLatin1Char('|')
+                || c == QLatin1Char('"') || c.unicode() == 0x7f)
+                return false;
+        }
+        parts->append(piece);
+    }
+    return true;
+}
+
+QString cSimFileSystem::attributes(const sEntry &entry)
+{
+    QString a;
+    a += entry.isDir ? QLatin1Char('d') : QLatin1Char('-');
+    a += entry.readable ? QLatin1Char('r') : QLatin1Char('-');
+    a += entry.writable ? QLatin1Char('w') : QLatin1Char('-');
+    return a;
+}
+
+QByteArray cSimFileSystem::listingAnswer(eResult result, const QList<sEntry> &entries)
+{
+    switch (result) {
+    case eResult::Ok:
+        break;
+    case eResult::NotFound:
+    case eResult::BadPath:
+        return "Can't open dir";
+    default:
+        return "Can't get dir list";
+    }
+    if (entries.isEmpty())
+        return "Dir empty";
+    QByteArray out;
+    for (const sEntry &e : entries) {
+        if (!out.isEmpty())
+            out += "\n\r";
+        QString line = QStringLiteral("|%1*%2*%3").arg(e.name, attributes(e)).arg(e.mtime);
+        if (!e.isDir)
+            line += QStringLiteral("*%1").arg(e.size);
+        line += QLatin1Char('|');
+        out += line.toLatin1();
+    }
+    return out;
+}
+
+QString cSimFileSystem::resultText(eResult result)
+{
+    switch (result) {
+    case eResult::Ok: return QStringLiteral("OK");
+    case eResult::NotFound: return QStringLiteral("No such file or directory");
+    case eResult::NotDir: return QStringLiteral("Not a directory");
+    case eResult::IsDir: return QStringLiteral("Is a directory");
+    case eResult::Exists: return QStringLiteral("File exists");
+    case eResult::NotEmpty: return QStringLiteral("Directory not empty");
+    case eResult::ReadOnly: return QStringLiteral("Read-only file");
+    case eResult::BadPath: return QStringLiteral("Invalid path");
+    case eResult::NoSpace: return QStringLiteral("No space left on device");
+    case eResult::IoError: return QStringLiteral("I/O error");
+    }
+    return QStringLiteral("Error");
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "sim/csimfilesystem.h"
+
+#include <map>
+#include <memory>
+
+/** The unit's file system kept in memory, bounded in total size. */
+class cSimMemoryFs final : public cSimFileSystem
+{
+public:
+    static constexpr qint64 kCapacity = 256LL * 1024 * 1024;
+
+    cSimMemoryFs();
+    ~cSimMemoryFs() override;
+    Q_DISABLE_COPY_MOVE(cSimMemoryFs)
+
+    /**
+     * Fills the file system with the folders of a unit in service: statistics, logs,
+     * configuration, a firmware image and an empty folder, and the test package when
+     * package is not null.
+     */
+    void populate(const QByteArray *package, qint64 nowSecs);
+    /** Adds a read-only file (creating its folders); for set-up only. */
+    void addReadOnlyFile(const QString &path, const QByteArray &data, qint64 mtime);
+    qint64 usedBytes() const { return m_used; }
+
+    eResult list(const QString &path, QList<sEntry> *entries) const override;
+    eResult stat(const QString &path, sEntry *entry) const override;
+    eResult read(const QString &path, QByteArray *data) const override;
+    eResult write(const QString &path, const QByteArray &data) override;
+    eResult makeDir(const QString &path) override;
+    eResult removeFile(const QString &path) override;
+    eResult removeDir(const QString &path) override;
+    eResult rename(const QString &from, const QString &to) override;
+
+private:
+    struct sNode
+    {
+        bool isDir = false;
+        bool writable = true;
+        qint64 mtime = 0;
+        QByteArray data;
+        std::map<QString, std::unique_ptr<sNode>> children;
+    };
+
+    const sNode *find(const QStringList &parts) const;
+    sNode *find(const QStringList &parts);
+    /** The folder that holds the last part; error when missing or not a folder. */
+    eResult parentOf(const QString &path, sNode **parent, QString *name);
+    static sEntry entryOf(const QString &name, const sNode &node);
+
+    std::unique_ptr<sNode> m_root;
+    qint64 m_used = 0;
+};
