@@ -1,0 +1,563 @@
+#include "logcapture.h"
+#include "ptypair.h"
+
+#include "platform/port/port.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+sIODevice serialUnit(const QString &id, const QString &path)
+{
+    sIODevice unit;
+    unit.id = id;
+    unit.name = QStringLiteral("Unit ") + id;
+    unit.devices.append(sIOSubDevice {nullptr, QStringLiteral("serial"), QStringLiteral("serial"), path, {}});
+    return unit;
+}
+
+QByteArray pattern(int size)
+{
+    QByteArray data(size, '\0');
+    for (int i = 0; i < size; ++i)
+        data[i] = static_cast<char>((i * 7 + i / 251) & 0xff);
+    return data;
+}
+
+/** An open unit on a fresh pseudo-terminal, closed again at the end of the test. */
+struct sOpenPty
+{
+    explicit sOpenPty(const QString &id) : unit(serialUnit(id, pty.slavePath()))
+    {
+        opened = pty.isValid() && port::open_port(unit);
+        handle = port::calc_io_handle(unit);
+    }
+    ~sOpenPty() { port::close_port(unit, 0); }
+
+    cPtyPair pty;
+    sIODevice unit;
+    bool opened = false;
+    void *handle = nullptr;
+};
+
+} // namespace
+
+class tst_SerialPort : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readTimesOutWithNothing_data();
+    void readTimesOutWithNothing();
+    void readReturnsAsSoonAsDataArrives();
+    void readKeepsToCapacity_data();
+    void readKeepsToCapacity();
+    void largeTransfersArriveIntact();
+    void writeStallFailsWithinBound();
+    void concurrentWritesStayWhole();
+    void secondOpenIsRefused();
+    void otherProgramCannotOpen();
+    void openRefusedWhileOtherProgramHoldsIt();
+    void hangUpEndsReadPromptly();
+    void closePortWakesBlockedReader();
+    void badHandlesRefused_data();
+    void badHandlesRefused();
+    void handleCloseAndReopen();
+    void setBaudRate_data();
+    void setBaudRate();
+    void flushDropsPendingInput();
+    void failedOpenLeavesNothingHeld_data();
+    void failedOpenLeavesNothingHeld();
+    void closingUnknownUnitIsHarmless();
+};
+
+void tst_SerialPort::readTimesOutWithNothing_data()
+{
+    QTest::addColumn<int>("timeoutMs");
+    QTest::newRow("no wait") << 0;
+    QTest::newRow("log reader's 100 ms") << 100;
+    QTest::newRow("400 ms") << 400;
+}
+
+void tst_SerialPort::readTimesOutWithNothing()
+{
+    QFETCH(int, timeoutMs);
+    sOpenPty p(QStringLiteral("test:timeout"));
+    QVERIFY(p.opened);
+    QVERIFY(p.handle);
+
+    char buffer[16384];
+    int count = -1;
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, timeoutMs), 1);
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(count, 0);
+    QVERIFY2(elapsed >= timeoutMs - 5, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed < timeoutMs + 1000, qPrintable(QString::number(elapsed)));
+}
+
+void tst_SerialPort::readReturnsAsSoonAsDataArrives()
+{
+    sOpenPty p(QStringLiteral("test:early"));
+    QVERIFY(p.opened);
+
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        p.pty.writeMaster("hello");
+    });
+    char buffer[64];
+    int count = 0;
+    QElapsedTimer timer;
+    timer.start();
+    const int status = port::read(p.handle, buffer, sizeof(buffer), &count, 10000);
+    const qint64 elapsed = timer.elapsed();
+    writer.join();
+    QCOMPARE(status, 1);
+    QCOMPARE(QByteArray(buffer, count), QByteArray("hello"));
+    QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+}
+
+void tst_SerialPort::readKeepsToCapacity_data()
+{
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<int>("capacity");
+    QTest::newRow("more than asked") << 10 << 4;
+    QTest::newRow("exactly asked") << 8 << 8;
+    QTest::newRow("zero capacity") << 5 << 0;
+}
+
+void tst_SerialPort::readKeepsToCapacity()
+{
+    QFETCH(int, sent);
+    QFETCH(int, capacity);
+    sOpenPty p(QStringLiteral("test:capacity"));
+    QVERIFY(p.opened);
+    const QByteArray data = pattern(sent);
+    QVERIFY(p.pty.writeMaster(data));
+    QTest::qWait(50);
+
+    QByteArray buffer(capacity + 8, '\x55');
+    int count = -1;
+    QCOMPARE(port::read(p.handle, buffer.data(), capacity, &count, 1000), 1);
+    QCOMPARE(count, qMin(sent, capacity));
+    QCOMPARE(buffer.left(count), data.left(count));
+    QVERIFY2(buffer.mid(capacity) == QByteArray(8, '\x55'), "read past its capacity");
+
+    // Nothing is lost: the rest comes with the next reads.
+    QByteArray rest;
+    char more[64];
+    for (int i = 0; i < 20 && count + rest.size() < sent; ++i) {
+        int n = 0;
+        QCOMPARE(port::read(p.handle, more, sizeof(more), &n, 200), 1);
+        rest.append(more, n);
+    }
+    QCOMPARE(data.left(count) + rest, data);
+}
+
+void tst_SerialPort::largeTransfersArriveIntact()
+{
+    sOpenPty p(QStringLiteral("test:large"));
+    QVERIFY(p.opened);
+
+    // Unit to host in 16384-byte reads, as the log reader does.
+    const QByteArray inbound = pattern(200000);
+    std::thread unitSide([&] { p.pty.writeMaster(inbound, 20000); });
+    QByteArray received;
+    std::unique_ptr<char[]> block(new char[16384]);
+    QElapsedTimer timer;
+    timer.start();
+    while (received.size() < inbound.size() && timer.elapsed() < 20000) {
+        int count = 0;
+        QCOMPARE(port::read(p.handle, block.get(), 16384, &count, 100), 1);
+        QVERIFY(count >= 0 && count <= 16384);
+        received.append(block.get(), count);
+    }
+    unitSide.join();
+    QCOMPARE(received.size(), inbound.size());
+    QVERIFY(received == inbound);
+
+    // Host to unit: one write call that does not fit in the terminal's buffer.
+    const QByteArray outbound = pattern(300000);
+    QByteArray atUnit;
+    std::thread reader([&] { atUnit = p.pty.readMaster(outbound.size(), 20000); });
+    int written = 0;
+    QCOMPARE(port::write(p.handle, outbound.constData(), outbound.size(), &written), 1);
+    reader.join();
+    QCOMPARE(written, outbound.size());
+    QVERIFY(atUnit == outbound);
+}
+
+void tst_SerialPort::writeStallFailsWithinBound()
+{
+    sOpenPty p(QStringLiteral("test:stall"));
+    QVERIFY(p.opened);
+
+    // Nobody reads the unit side, so the terminal's buffer fills and stays full.
+    const QByteArray data = pattern(4 * 1024 * 1024);
+    int written = -1;
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(port::write(p.handle, data.constData(), data.size(), &written), 0);
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
+    QVERIFY(written > 0);
+    QVERIFY(written < data.size());
+    // A slow line is not a lost line.
+    QCOMPARE(port::is_open(p.handle), 1);
+}
+
+void tst_SerialPort::concurrentWritesStayWhole()
+{
+    sOpenPty p(QStringLiteral("test:concurrent"));
+    QVERIFY(p.opened);
+
+    const int blocks = 40;
+    const int blockSize = 3000;
+    const int total = 2 * blocks * blockSize;
+    QByteArray atUnit;
+    std::thread reader([&] { atUnit = p.pty.readMaster(total, 30000); });
+    std::atomic<int> failures {0};
+    auto writer = [&](char fill) {
+        const QByteArray block(blockSize, fill);
+        for (int i = 0; i < blocks; ++i) {
+            int n = 0;
+            if (port::write(p.handle, block.constData(), block.size(), &n) != 1 || n != block.size())
+                ++failures;
+        }
+    };
+    std::thread a(writer, 'A');
+    std::thread b(writer, 'B');
+    a.join();
+    b.join();
+    reader.join();
+    QCOMPARE(failures.load(), 0);
+    QCOMPARE(atUnit.size(), total);
+    // Each write call's bytes stay together on the line.
+    for (int at = 0; at < total; at += blockSize)
+        QVERIFY2(atUnit.mid(at, blockSize) == QByteArray(blockSize, atUnit.at(at)), qPrintable(QString::number(at)));
+}
+
+void tst_SerialPort::secondOpenIsRefused()
+{
+    cLogCapture log;
+    sOpenPty p(QStringLiteral("test:twice"));
+    QVERIFY(p.opened);
+
+    sIODevice again = p.unit;
+    QVERIFY(!port::open_port(again));
+    sIODevice other = serialUnit(QStringLiteral("test:twice-other"), p.pty.slavePath());
+    QVERIFY(!port::open_port(other));
+    QVERIFY(log.contains({p.pty.slavePath(), QStringLiteral("already open by unit"), p.unit.name}));
+    QVERIFY(log.contains({QStringLiteral("already open"), p.unit.name}));
+
+    // The refusals did not disturb the unit that holds the line.
+    QVERIFY(p.pty.writeMaster("ok"));
+    char buffer[8];
+    int count = 0;
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 1);
+    QCOMPARE(QByteArray(buffer, count), QByteArray("ok"));
+}
+
+void tst_SerialPort::otherProgramCannotOpen()
+{
+    sOpenPty p(QStringLiteral("test:other-program"));
+    QVERIFY(p.opened);
+
+    const QByteArray path = p.pty.slavePath().toLocal8Bit();
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        // Another program taking the same precaution as ours.
+        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const bool locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        _exit(locked ? 1 : 0);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+void tst_SerialPort::openRefusedWhileOtherProgramHoldsIt()
+{
+    cLogCapture log;
+    cPtyPair pty;
+    QVERIFY(pty.isValid());
+    const QByteArray path = pty.slavePath().toLocal8Bit();
+
+    int ready[2];
+    int release[2];
+    QVERIFY(pipe(ready) == 0 && pipe(release) == 0);
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const char answer = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
+        (void)!::write(ready[1], &answer, 1);
+        char go;
+        (void)!::read(release[0], &go, 1);
+        _exit(0);
+    }
+    char answer = 0;
+    QCOMPARE(::read(ready[0], &answer, 1), ssize_t(1));
+    QCOMPARE(answer, 'y');
+
+    sIODevice unit = serialUnit(QStringLiteral("test:held-elsewhere"), pty.slavePath());
+    QVERIFY(!port::open_port(unit));
+    QVERIFY(!port::calc_io_handle(unit));
+    QVERIFY(log.contains({pty.slavePath(), QStringLiteral("already open by another program")}));
+
+    QCOMPARE(::write(release[1], "x", 1), ssize_t(1));
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        ::close(fd);
+
+    // Once the other program is gone the unit opens.
+    QVERIFY(port::open_port(unit));
+    QVERIFY(port::calc_io_handle(unit));
+    QVERIFY(port::close_port(unit, 0));
+}
+
+void tst_SerialPort::hangUpEndsReadPromptly()
+{
+    sOpenPty p(QStringLiteral("test:hangup"));
+    QVERIFY(p.opened);
+
+    std::atomic<int> status {-1};
+    std::atomic<qint64> elapsed {-1};
+    std::thread reader([&] {
+        char buffer[256];
+        int count = 0;
+        QElapsedTimer timer;
+        timer.start();
+        status = port::read(p.handle, buffer, sizeof(buffer), &count, 8000);
+        elapsed = timer.elapsed();
+    });
+    QTest::qWait(200);
+    p.pty.closeMaster();
+    reader.join();
+    QCOMPARE(status.load(), 0);
+    QVERIFY2(elapsed.load() < 3000, qPrintable(QString::number(elapsed.load())));
+    QCOMPARE(port::is_open(p.handle), 0);
+
+    QElapsedTimer timer;
+    timer.start();
+    char buffer[16];
+    int count = -1;
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 0);
+    QCOMPARE(count, 0);
+    QCOMPARE(port::write(p.handle, "x", 1, &count), 0);
+    QVERIFY(timer.elapsed() < 1000);
+    QVERIFY(port::close_port(p.unit, 300));
+}
+
+void tst_SerialPort::closePortWakesBlockedReader()
+{
+    sOpenPty p(QStringLiteral("test:close-wakes"));
+    QVERIFY(p.opened);
+
+    std::atomic<int> status {-1};
+    QElapsedTimer timer;
+    timer.start();
+    std::thread reader([&] {
+        char buffer[256];
+        int count = 0;
+        status = port::read(p.handle, buffer, sizeof(buffer), &count, 8000);
+    });
+    QTest::qWait(100);
+    QVERIFY(port::close_port(p.unit, 300));
+    reader.join();
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(status.load(), 0);
+}
+
+void tst_SerialPort::badHandlesRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("null") << QStringLiteral("null");
+    QTest::newRow("made up") << QStringLiteral("garbage");
+    QTest::newRow("address of a variable") << QStringLiteral("stack");
+    QTest::newRow("handle of a closed unit") << QStringLiteral("stale");
+    QTest::newRow("handle of a reopened unit's earlier life") << QStringLiteral("stale-reopened");
+}
+
+void tst_SerialPort::badHandlesRefused()
+{
+    QFETCH(QString, kind);
+    int local = 0;
+    void *handle = nullptr;
+    sOpenPty p(QStringLiteral("test:bad-handles"));
+    QVERIFY(p.opened);
+    if (kind == QLatin1String("garbage")) {
+        handle = reinterpret_cast<void *>(quintptr(0x1234));
+    } else if (kind == QLatin1String("stack")) {
+        handle = &local;
+    } else if (kind.startsWith(QLatin1String("stale"))) {
+        handle = p.handle;
+        QVERIFY(port::close_port(p.unit, 0));
+        if (kind == QLatin1String("stale-reopened")) {
+            QVERIFY(port::open_port(p.unit));
+            QVERIFY(port::calc_io_handle(p.unit) != handle);
+        }
+    }
+
+    char buffer[16] = {};
+    int count = -1;
+    unsigned char state = 9;
+    QCOMPARE(port::is_open(handle), 0);
+    QCOMPARE(port::read(handle, buffer, sizeof(buffer), &count, 10), 0);
+    QCOMPARE(count, 0);
+    count = -1;
+    QCOMPARE(port::write(handle, "x", 1, &count), 0);
+    QCOMPARE(count, 0);
+    QCOMPARE(port::open(handle), 0);
+    QCOMPARE(port::close(handle), 0);
+    QCOMPARE(port::flush(handle), 0);
+    QCOMPARE(port::set_baud_rate(handle, 9600), 0);
+    QCOMPARE(port::gpio_get_state(handle, "IN1", &state), 0);
+    QCOMPARE(state, static_cast<unsigned char>(0));
+    QCOMPARE(port::gpio_set_state(handle, "OUT1", 1), 0);
+    count = -1;
+    QCOMPARE(port::i2c_read(handle, 0x50, buffer, 4, &count), 0);
+    QCOMPARE(count, 0);
+    QCOMPARE(port::i2c_write(handle, 0x50, buffer, 4, &count), 0);
+    QCOMPARE(local, 0);
+}
+
+void tst_SerialPort::handleCloseAndReopen()
+{
+    sOpenPty p(QStringLiteral("test:reopen"));
+    QVERIFY(p.opened);
+
+    QCOMPARE(port::close(p.handle), 1);
+    QCOMPARE(port::is_open(p.handle), 0);
+    char buffer[16];
+    int count = 0;
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 50), 0);
+
+    // Closed, the line is free for other programs; reopened it is ours again.
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const int fd = ::open(p.pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        _exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QCOMPARE(WEXITSTATUS(status), 0);
+
+    QCOMPARE(port::open(p.handle), 1);
+    QCOMPARE(port::is_open(p.handle), 1);
+    QVERIFY(p.pty.writeMaster("back"));
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 1);
+    QCOMPARE(QByteArray(buffer, count), QByteArray("back"));
+}
+
+void tst_SerialPort::setBaudRate_data()
+{
+    QTest::addColumn<uint>("rate");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<uint>("expected");
+    QTest::newRow("9600") << 9600u << 1 << uint(B9600);
+    QTest::newRow("57600") << 57600u << 1 << uint(B57600);
+    QTest::newRow("921600") << 921600u << 1 << uint(B921600);
+    QTest::newRow("non-standard 12345") << 12345u << 0 << uint(B115200);
+    QTest::newRow("zero") << 0u << 0 << uint(B115200);
+}
+
+void tst_SerialPort::setBaudRate()
+{
+    QFETCH(uint, rate);
+    QFETCH(int, status);
+    QFETCH(uint, expected);
+    sOpenPty p(QStringLiteral("test:baud"));
+    QVERIFY(p.opened);
+
+    QCOMPARE(port::set_baud_rate(p.handle, rate), status);
+    termios tio {};
+    QCOMPARE(tcgetattr(p.pty.slaveFd(), &tio), 0);
+    QCOMPARE(uint(cfgetospeed(&tio)), expected);
+    QCOMPARE(port::is_open(p.handle), 1);
+}
+
+void tst_SerialPort::flushDropsPendingInput()
+{
+    sOpenPty p(QStringLiteral("test:flush"));
+    QVERIFY(p.opened);
+    QVERIFY(p.pty.writeMaster("stale answer"));
+    QTest::qWait(50);
+    QCOMPARE(port::flush(p.handle), 1);
+
+    char buffer[64];
+    int count = -1;
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 100), 1);
+    QCOMPARE(count, 0);
+    QVERIFY(p.pty.writeMaster("fresh"));
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 1);
+    QCOMPARE(QByteArray(buffer, count), QByteArray("fresh"));
+}
+
+void tst_SerialPort::failedOpenLeavesNothingHeld_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("missing I2C bus") << QStringLiteral("i2c") << QStringLiteral("/dev/i2c-zt-missing")
+                                     << QStringLiteral("/dev/i2c-zt-missing");
+    QTest::newRow("missing GPIO chip") << QStringLiteral("gpio") << QStringLiteral("/dev/gpiochip-zt-missing")
+                                       << QStringLiteral("/dev/gpiochip-zt-missing");
+    QTest::newRow("no simulated adapter") << QStringLiteral("gpio") << QStringLiteral("sim:/tmp/zt-no-such.sock")
+                                          << QStringLiteral("/tmp/zt-no-such.sock");
+    QTest::newRow("unknown type") << QStringLiteral("can") << QStringLiteral("can0") << QStringLiteral("can");
+    QTest::newRow("serial given a socket") << QStringLiteral("serial") << QStringLiteral("sim:/tmp/x.sock")
+                                           << QStringLiteral("sim:/tmp/x.sock");
+}
+
+void tst_SerialPort::failedOpenLeavesNothingHeld()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, id);
+    QFETCH(QString, logged);
+    cLogCapture log;
+    cPtyPair pty;
+    QVERIFY(pty.isValid());
+
+    sIODevice unit = serialUnit(QStringLiteral("test:half"), pty.slavePath());
+    unit.devices.append(sIOSubDevice {nullptr, type, type, id, {}});
+    QVERIFY(!port::open_port(unit));
+    QVERIFY(!port::calc_io_handle(unit));
+    QVERIFY(log.contains({unit.name, logged}));
+
+    // The serial line that did open was given back, to this program and to others.
+    sIODevice plain = serialUnit(QStringLiteral("test:half-plain"), pty.slavePath());
+    QVERIFY(port::open_port(plain));
+    QVERIFY(port::close_port(plain, 0));
+}
+
+void tst_SerialPort::closingUnknownUnitIsHarmless()
+{
+    sIODevice unknown = serialUnit(QStringLiteral("test:never-opened"), QStringLiteral("/dev/null"));
+    QVERIFY(!port::close_port(unknown, 300));
+    QVERIFY(!port::close_port(sIODevice(), 300));
+    QVERIFY(!port::calc_io_handle(unknown));
+
+    sIODevice empty;
+    empty.id = QStringLiteral("test:no-ports");
+    QVERIFY(!port::open_port(empty));
+}
+
+QTEST_GUILESS_MAIN(tst_SerialPort)
+#include "tst_serialport.moc"
