@@ -129,10 +129,11 @@ void cSimLogGenerator::reboot(qint64 nowUs, bool selfTest)
     m_heapUsed = 70000;
     m_heapMin = kHeapTotal - m_heapUsed;
     m_network = pick(0, 2);
+    m_targetKmh = uniform(30.0, 70.0);
     m_lastIgn = m_hw->ignition();
 }
 
-void cSimLogGenerator::advance(qint64 nowUs)
+void cSimLogGenerator::update(qint64 nowUs)
 {
     const double dt = std::clamp(double(nowUs - m_lastUs) / 1e6, 0.0, 10.0);
     m_lastUs = std::max(m_lastUs, nowUs);
@@ -140,10 +141,11 @@ void cSimLogGenerator::advance(qint64 nowUs)
     const bool ign = m_hw->ignition();
 
     // Driving: speed wanders, the course turns gently, the position follows.
-    if (ign && up > 2.0)
-        m_speedKmh = std::clamp(m_speedKmh + uniform(-4.0, 4.5) * dt, 0.0, 90.0);
-    else
-        m_speedKmh = std::max(0.0, m_speedKmh - 10.0 * dt);
+    if (uniform(0, 1) < dt / 20.0)
+        m_targetKmh = pick(0, 4) == 0 ? 0.0 : uniform(20.0, 85.0);
+    const double target = (ign && up > 2.0) ? m_targetKmh : 0.0;
+    const double step = std::min(std::abs(target - m_speedKmh), 3.0 * dt);
+    m_speedKmh = std::clamp(m_speedKmh + (target > m_speedKmh ? step : -step) + uniform(-0.5, 0.5) * dt, 0.0, 95.0);
     m_courseDeg = std::fmod(m_courseDeg + uniform(-6.0, 6.0) * dt + 360.0, 360.0);
     const double meters = m_speedKmh / 3.6 * dt;
     const double latDeg = m_latMas / kMasPerDeg;
@@ -243,7 +245,7 @@ QByteArray cSimLogGenerator::freeText(qint64 nowUs)
     }
     if (m_selfTest && pick(0, 3) == 0)
         return "[SELFTEST] voice test mode active, waiting for the operator";
-    switch (pick(0, 6)) {
+    switch (pick(0, 9)) {
     case 0: return "[APP] heartbeat, uptime " + num(up) + " s";
     case 1: return m_sats >= 4 ? "[NAV] fix 3D, hdop 0." + num(pick(7, 9)) : QByteArray("[NAV] searching satellites");
     case 2:
@@ -251,7 +253,10 @@ QByteArray cSimLogGenerator::freeText(qint64 nowUs)
                                : QByteArray("[GSM] searching network");
     case 3: return "[CAN] bus active, 250 kbit/s, errors 0";
     case 4: return "[STOR] flash write ok, sector " + num(m_stored % 512);
-    case 5: return ign ? QByteArray("[IO] ignition on, engine running") : QByteArray("[IO] ignition off, parked");
+    case 5: return ign ? QByteArray("[IO] engine running") : QByteArray("[IO] parked");
+    case 6: return "[NET] server connection " + num(m_connects) + " alive, ping " + num(pick(80, 400)) + " ms";
+    case 7: return "[ACC] motion " + QByteArray(m_speedKmh > 1.0 ? "detected" : "none");
+    case 8: return "[GSM] signal " + num(m_csq) + "/31";
     default: return "[SYS] watchdog fed";
     }
 }
@@ -367,7 +372,7 @@ QByteArray cSimLogGenerator::item(int index, qint64 nowUs)
 
 QByteArray cSimLogGenerator::nextLine(qint64 nowUs)
 {
-    advance(nowUs);
+    update(nowUs);
     const int index = kRound[m_next];
     m_next = (m_next + 1) % kRoundLength;
     QByteArray line = item(index, nowUs);

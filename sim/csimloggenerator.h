@@ -22,6 +22,8 @@ public:
     void reboot(qint64 nowUs, bool selfTest);
     /** The next line of the log at time nowUs. */
     QByteArray nextLine(qint64 nowUs);
+    /** Lets the vehicle's values move on to nowUs without printing (the unit's commands read them). */
+    void update(qint64 nowUs);
     /** Number of record kinds in one round of the log; each appears at least once per round. */
     int roundLength() const;
 
@@ -37,7 +39,6 @@ public:
     quint32 storageFree() const { return m_storageFree; }
 
 private:
-    void advance(qint64 nowUs);
     QByteArray item(int index, qint64 nowUs);
     QByteArray freeText(qint64 nowUs);
     double uniform(double lo, double hi);
@@ -58,6 +59,7 @@ private:
     double m_altM = 0;
     double m_courseDeg = 0;
     double m_speedKmh = 0;
+    double m_targetKmh = 0;
     int m_sats = 0;
     double m_odometerM = 0;
     double m_engineS = 0;

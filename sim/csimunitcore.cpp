@@ -221,7 +221,7 @@ void cSimUnitCore::textLine(const QByteArray &raw)
         // In log mode the unit only listens for the way into its command line.
         if (lower == "cli") {
             m_cli = true;
-            print("\r\nZOVAN " + m_options.name.toLatin1() + " command line, type 'help' for the commands\r\n");
+            print("\r\nZOVAN unit " + m_options.name.toLatin1() + " command line, type 'help' for the commands\r\n");
             prompt();
         }
         return;
@@ -258,6 +258,7 @@ QByteArray cSimUnitCore::execute(const QByteArray &line, bool framed)
 {
     QByteArray rest;
     const QByteArray word = firstWord(line, &rest);
+    m_log->update(m_nowUs);
     if (word == "help" && rest.isEmpty()) {
         return "Commands:\r\n"
                "  help                 this list\r\n"
@@ -273,7 +274,8 @@ QByteArray cSimUnitCore::execute(const QByteArray &line, bool framed)
                "  exit                 leaves the command line";
     }
     if (word == "version" && rest.isEmpty())
-        return "ZOVAN " + m_options.name.toLatin1() + " firmware " + kFirmware + " (simulated), boot loader 2.1.4";
+        return "ZOVAN unit " + m_options.name.toLatin1() + ", firmware " + kFirmware
+               + " (simulated), boot loader 2.1.4";
     if (word == "get_app_run_state" && rest.isEmpty()) {
         if (!m_options.runState)
             return "Unknown command: " + line;
