@@ -87,7 +87,10 @@ void cTestSession::start()
     connect(m_runner.get(), &cTestRunner::needRestart, this, &cTestSession::onRunnerFault);
     connect(m_runner.get(), &cTestRunner::askUser, m_prompt, &cConsolePrompt::ask);
     connect(m_prompt, &cConsolePrompt::replied, this,
-            [this](const QVariantList &reply) { m_runner->userReply(reply); });
+            [this](const QVariantList &reply) {
+                if (m_runner)
+                    m_runner->userReply(reply);
+            });
 
     err(QStringLiteral("Connecting to %1 (%2)...").arg(m_device.name, m_device.id));
     m_state = Initialising;
@@ -384,5 +387,11 @@ void cTestSession::end(int exitCode)
         return;
     m_state = Done;
     m_bound.stop();
+    // The runner's thread goes first (bounded by its destructor), while the unit it may still
+    // talk to is alive; the embedded unit is stopped when the application quits.
+    if (m_prompt)
+        m_prompt->cancel();
+    m_runner.reset();
+    m_model.reset();
     emit finished(exitCode);
 }
