@@ -4,7 +4,8 @@
 # for anything run by hand.
 #
 # Debian's Qt is not instrumented: tsan.supp only tells TSan to ignore what happens inside the
-# Qt libraries themselves (called_from_lib), never races in our code; lsan.supp names leaks of
+# Qt libraries themselves (called_from_lib), never races in our code, and cmake/tsan/qtsync.cpp
+# restores the ordering guarantees that TSan cannot see inside Qt; lsan.supp names leaks of
 # system libraries only.
 
 set(ZT_SANITIZE "" CACHE STRING "Sanitizer build: empty, address or thread")
@@ -30,6 +31,16 @@ endif()
 if(ZT_SANITIZER_FLAGS)
     add_compile_options(${ZT_SANITIZER_FLAGS})
     add_link_options(${ZT_SANITIZER_FLAGS})
+endif()
+
+# Under TSan every target links zt_tsan_qtsync first: it tells TSan about the ordering that
+# QThread::wait, QSemaphore and QWaitCondition guarantee inside the uninstrumented Qt.
+if(ZT_SANITIZE STREQUAL "thread")
+    add_library(zt_tsan_qtsync SHARED "${CMAKE_CURRENT_LIST_DIR}/tsan/qtsync.cpp")
+    target_link_libraries(zt_tsan_qtsync PRIVATE Qt6::Core ${CMAKE_DL_LIBS})
+    set_target_properties(zt_tsan_qtsync PROPERTIES AUTOMOC OFF)
+    install(TARGETS zt_tsan_qtsync LIBRARY DESTINATION bin)
+    link_libraries(zt_tsan_qtsync)
 endif()
 
 set(_zt_env_script "# Generated: sanitizer run-time options of this build.\n")
