@@ -64,6 +64,15 @@ const QStringList knownGroups{QStringLiteral("LOCAL"), QStringLiteral("LOCAL_BDM
                               QStringLiteral("RES"),   QStringLiteral("PLUGIN"),    QStringLiteral("PARAM"),
                               QStringLiteral("FLASH"), QStringLiteral("CONVERT")};
 
+// Only a plain yes counts: a damaged store must not blow the window up to full screen.
+bool storedFlag(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    const QString text = value.toString().trimmed().toLower();
+    return text == QLatin1String("true") || text == QLatin1String("1");
+}
+
 } // namespace
 
 cMainWindow::tPageFactory cMainWindow::defaultPages()
@@ -291,7 +300,7 @@ void cMainWindow::restoreWindowState(bool engineering)
     const QRect geometry = settings.value(keyGeometry, defaultGeometry).toRect();
     // A damaged or hand-edited store must not leave an invisible window.
     setGeometry(geometry.isValid() ? geometry : defaultGeometry);
-    if (settings.value(keyIsMaximized, false).toBool())
+    if (storedFlag(settings.value(keyIsMaximized, false)))
         setWindowState(windowState() | Qt::WindowMaximized);
 
     QString page = settings.value(keyCurrentPage, pageKeys[0]).toString();
