@@ -4,6 +4,7 @@
 #include <QMetaType>
 #include <QString>
 
+#include <initializer_list>
 #include <memory>
 
 class QModelIndex;
@@ -47,6 +48,13 @@ public:
     QString name() const;
     int status() const;
     void setStatus(int status);
+    /**
+     * A script's status change to code: taken when the status is none, queued or running,
+     * when it is OK and code is warning or error, and always for error. Returns the status.
+     */
+    int changeStatus(int code);
+    /** Sets the status to `to` when it is one of `from`, in one step; true when it did. */
+    bool exchangeStatus(std::initializer_list<int> from, int to);
     QString details() const;
     void setDetails(const QString &details);
     int progress() const;

@@ -13,14 +13,14 @@
 #include <QVariantList>
 #include <QWaitCondition>
 
-#include <array>
 #include <atomic>
 #include <memory>
 
 class cContext;
+class cLuaState;
 class cZtApi;
-struct lua_State;
 struct sCmdPlugin;
+struct sResPlugin;
 
 /**
  * Runs the Lua test scripts of one attached unit in its own thread. Only one runner may
@@ -109,10 +109,10 @@ private:
     void doClosePort();
     void testLoop();
     bool waitTestPermit();
-    void runOneTest(const cTestHandle &test);
+    void runOneTest(cTestHandle test);
     void repeatBatchIfDone();
     void reset(bool fatal);
-    void stopThreadForRestart();
+    void stopThread();
     void startLater();
 
     // Environment set-up, step by step; false fails the set-up.
@@ -121,8 +121,8 @@ private:
     bool runScriptFile(const QString &path);
     bool runDeviceDescription();
     bool setDeviceHandles();
-    bool waitForApplication(void *ioHandle);
-    bool loadUnitPackage(void *ioHandle, bool *loaded);
+    bool waitForApplication(void *ioHandle, const sCmdPlugin *cmd);
+    bool loadUnitPackage(void *ioHandle, const sResPlugin *res, bool *loaded);
     bool callDeviceFunction(const char *function);
     void closeLua();
 
@@ -130,16 +130,18 @@ private:
     void appendLog(const QString &text, int level);
     void appendResults(const QString &text);
     bool sleepFor(qint64 ms);
-    bool quitRequested() const { return m_quit.load(); }
+    bool askOperator(const QString &question, const QStringList &fields, QStringList *answers);
     bool stopRequested() const;
     bool cancelQuery() const;
-    QString unitName() const;
+    bool sandboxPackages() const;
+    sIODevice device() const;
 
     static int action();
     static void setAction(int action);
     static cTestHandle currentTest();
     static void setCurrentTest(const cTestHandle &test);
     static void setErrorSeen(bool seen);
+    static void setStopRequest(bool stop);
     static bool cancelQueryEntry();
 
     QSemaphore m_testSemaphore;
@@ -161,9 +163,9 @@ private:
     mutable QMutex m_userReplyLock;
     QVariantList m_userReply;
 
-    // Held by whichever thread is inside the Lua state.
+    // Held by whichever thread is inside the Lua state; replaced if a killed thread held it.
     std::unique_ptr<QMutex> m_luaLock;
-    lua_State *m_lua = nullptr;
+    std::unique_ptr<cLuaState> m_lua;
 
     mutable QMutex m_deviceLock;
     sIODevice m_device;
@@ -183,13 +185,12 @@ private:
     std::atomic<bool> m_rebootOnClose{false};
     std::unique_ptr<cContext> m_callContext;
 
-    // Wakes sleeping scripts and waits for operator replies when the runner goes away.
+    // Wakes sleeping scripts when the runner goes away.
     QMutex m_sleepLock;
     QWaitCondition m_sleepWake;
 
     mutable QMutex m_settingsLock;
     QString m_appRoot;
-    int m_trustOverride = -1;
-
-    std::atomic<bool> m_terminated{false};
+    int m_trustOverride = -1;  // -1: read the settings at every init
+    std::atomic<bool> m_sandboxed{true};
 };

@@ -1,0 +1,496 @@
+#include "cztapi.h"
+
+#include "platform/logging/ilogengine.h"
+#include "platform/logging/logs.h"
+#include "platform/port/port.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <lua.hpp>
+
+#include <cxxabi.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// A function of the library returns this after pushing an error message; the guard then
+// raises it, once every C++ object of the function is gone (Lua errors are long jumps).
+constexpr int kRaise = -1;
+// No port answers anywhere near this much in one read.
+constexpr lua_Integer kMaxReadSize = 16 * 1024 * 1024;
+constexpr lua_Integer kMaxI2cCount = 65536;
+constexpr int kMaxAskFields = 64;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("cZtApi", text);
+}
+
+int raise(lua_State *L, const QString &message)
+{
+    const QByteArray bytes = message.toLatin1();
+    lua_pushlstring(L, bytes.constData(), size_t(bytes.size()));
+    return kRaise;
+}
+
+int raiseFrame(lua_State *L, const char *function)
+{
+    return raise(L, tr("[%1] incorrect argument").arg(QLatin1String(function)));
+}
+
+int raiseFrame(lua_State *L, const char *function, const char *what)
+{
+    return raise(L, tr("[%1] incorrect argument: %2").arg(QLatin1String(function), QLatin1String(what)));
+}
+
+template <int (*F)(lua_State *)>
+int guarded(lua_State *L)
+{
+    int result = kRaise;
+    bool fault = false;
+    try {
+        result = F(L);
+    } catch (const abi::__forced_unwind &) {
+        throw;  // thread cancellation must unwind
+    } catch (...) {
+        fault = true;
+    }
+    if (fault) {
+        lua_pushliteral(L, "internal error in the test runner");
+        return lua_error(L);
+    }
+    if (result == kRaise)
+        return lua_error(L);
+    return result;
+}
+
+QString stringArg(lua_State *L, int index)
+{
+    size_t len = 0;
+    const char *s = lua_tolstring(L, index, &len);
+    return s ? QString::fromLatin1(s, int(len)) : QString();
+}
+
+lua_Integer clamped(lua_Integer value, lua_Integer low, lua_Integer high)
+{
+    return value < low ? low : (value > high ? high : value);
+}
+
+void writeLog(const QString &text, int level)
+{
+    cTestHandle test = cZtApi::currentTest();
+    logs::get()->addMessage(text, level, QDateTime::currentDateTime(), test.name(), QStringLiteral("TEST"));
+    test.markOutput();
+    cZtApi::appendLog(text, level);
+}
+
+// ---- status, logging, progress, timing, cancellation ----
+
+int logAt(lua_State *L, int level)
+{
+    if (lua_gettop(L) != 1 || !lua_isstring(L, 1))
+        return raiseFrame(L, "log");
+    writeLog(stringArg(L, 1), level);
+    return 0;
+}
+
+int zLog(lua_State *L) { return logAt(L, 0); }
+int zLogNotice(lua_State *L) { return logAt(L, 1); }
+int zLogWarn(lua_State *L) { return logAt(L, 2); }
+int zLogErr(lua_State *L) { return logAt(L, 3); }
+int zLogDebug(lua_State *L) { return logAt(L, 4); }
+
+int zPrint(lua_State *L)
+{
+    const int n = lua_gettop(L);
+    if (n == 0)
+        return 0;
+    QStringList pieces;
+    for (int i = 1; i <= n; ++i) {
+        const int type = lua_type(L, i);
+        if (type == LUA_TSTRING || type == LUA_TNUMBER)
+            pieces.append(stringArg(L, i));
+    }
+    writeLog(pieces.join(QStringLiteral("  ")), 0);
+    return 0;
+}
+
+int statusChange(lua_State *L, int code)
+{
+    const int n = lua_gettop(L);
+    if (n > 1)
+        return raiseFrame(L, "set_status", "count");
+    cTestHandle test = cZtApi::currentTest();
+    test.changeStatus(code);
+    if (n == 1) {
+        if (!lua_isstring(L, 1))
+            return raiseFrame(L, "set_status", "string");
+        test.setDetails(stringArg(L, 1));
+    }
+    if (code == 2)
+        cZtApi::markErrorSeen();
+    return 0;
+}
+
+int zSetStatusOk(lua_State *L) { return statusChange(L, 1); }
+int zSetStatusErr(lua_State *L) { return statusChange(L, 2); }
+int zSetStatusWarn(lua_State *L) { return statusChange(L, 3); }
+
+int zUpdateStatusText(lua_State *L)
+{
+    if (lua_gettop(L) != 1)
+        return raiseFrame(L, "update_status_text", "count");
+    if (!lua_isstring(L, 1))
+        return raiseFrame(L, "update_status_text", "string");
+    cZtApi::currentTest().setDetails(stringArg(L, 1));
+    return 0;
+}
+
+int zProgress(lua_State *L)
+{
+    if (lua_gettop(L) != 1 || !lua_isnumber(L, 1))
+        return raiseFrame(L, "progress");
+    const double value = std::trunc(lua_tonumber(L, 1));
+    int percent = 0;
+    if (value >= double(INT_MAX))
+        percent = INT_MAX;
+    else if (value <= double(INT_MIN))
+        percent = INT_MIN;
+    else if (!std::isnan(value))
+        percent = int(value);
+    cZtApi::currentTest().setProgress(percent);
+    return 0;
+}
+
+int zSleep(lua_State *L)
+{
+    if (lua_gettop(L) != 1 || !lua_isnumber(L, 1))
+        return raiseFrame(L, "sleep");
+    const double ms = lua_tonumber(L, 1);
+    if (ms > 0)
+        cZtApi::sleep(ms >= 9.0e15 ? qint64(9.0e15) : qint64(ms));
+    return 0;
+}
+
+int zWasCanceled(lua_State *L)
+{
+    if (lua_gettop(L) != 0)
+        return raiseFrame(L, "was_canceled");
+    lua_pushboolean(L, cZtApi::canceled() ? 1 : 0);
+    return 1;
+}
+
+int zAskUser(lua_State *L)
+{
+    if (lua_gettop(L) != 2)
+        return raiseFrame(L, "ask_user", "count");
+    if (!lua_isstring(L, 1))
+        return raiseFrame(L, "ask_user", "string");
+    if (!lua_istable(L, 2))
+        return raiseFrame(L, "ask_user", "table");
+    const QString question = stringArg(L, 1);
+    QStringList fields;
+    for (int i = 1; i <= kMaxAskFields; ++i) {
+        lua_rawgeti(L, 2, i);
+        const int type = lua_type(L, -1);
+        if (type != LUA_TSTRING && type != LUA_TNUMBER) {
+            lua_pop(L, 1);
+            break;
+        }
+        fields.append(stringArg(L, -1));
+        lua_pop(L, 1);
+    }
+    QStringList answers;
+    if (!cZtApi::ask(question, fields, &answers)) {
+        lua_pushnil(L);
+        return 1;
+    }
+    lua_createtable(L, int(answers.size()), 0);
+    for (int i = 0; i < answers.size(); ++i) {
+        const QByteArray bytes = answers.at(i).toLatin1();
+        lua_pushlstring(L, bytes.constData(), size_t(bytes.size()));
+        lua_rawseti(L, -2, i + 1);
+    }
+    return 1;
+}
+
+// ---- serial port, GPIO and I2C ----
+
+// Argument types after the handle: n number, s string, g GPIO name, b boolean state.
+int checkPortArgs(lua_State *L, const char *function, const char *types)
+{
+    const int expected = 1 + int(std::strlen(types));
+    QString detail;
+    bool bad = false;
+    if (lua_gettop(L) != expected) {
+        detail = tr("invalid argument count (expected to be %1)").arg(expected);
+        bad = true;
+    } else if (lua_type(L, 1) != LUA_TLIGHTUSERDATA) {
+        detail = tr("invalid handle (expected to be userdata, got %1)")
+                     .arg(QLatin1String(lua_typename(L, lua_type(L, 1))));
+        bad = true;
+    } else {
+        for (int i = 0; types[i] != '\0' && !bad; ++i) {
+            const int index = i + 2;
+            const char *typeName = lua_typename(L, lua_type(L, index));
+            switch (types[i]) {
+            case 'g':
+                if (!lua_isstring(L, index)) {
+                    detail = tr("invalid GPIO name (expected to be string, got %1)").arg(QLatin1String(typeName));
+                    bad = true;
+                }
+                break;
+            case 'b':
+                if (!lua_isboolean(L, index)) {
+                    detail = tr("invalid state (expected to be boolean, got %1)").arg(QLatin1String(typeName));
+                    bad = true;
+                }
+                break;
+            case 'n':
+                bad = !lua_isnumber(L, index);
+                break;
+            default:
+                bad = !lua_isstring(L, index);
+                break;
+            }
+        }
+    }
+    if (!bad)
+        return 0;
+    return raise(L, tr("[%1] incorrect argument: %2").arg(QLatin1String(function), detail));
+}
+
+// The port library returns 1 for success and anything else for failure.
+void pushStatus(lua_State *L, int status)
+{
+    lua_pushboolean(L, status == 1 ? 1 : 0);
+}
+
+void *handleArg(lua_State *L)
+{
+    return lua_touserdata(L, 1);
+}
+
+int zSerialOpen(lua_State *L)
+{
+    if (checkPortArgs(L, "serial_open", "") == kRaise)
+        return kRaise;
+    pushStatus(L, port::open(handleArg(L)));
+    return 1;
+}
+
+int zSerialClose(lua_State *L)
+{
+    if (checkPortArgs(L, "serial_close", "") == kRaise)
+        return kRaise;
+    pushStatus(L, port::close(handleArg(L)));
+    return 1;
+}
+
+int zSerialIsOpen(lua_State *L)
+{
+    if (checkPortArgs(L, "serial_is_open", "") == kRaise)
+        return kRaise;
+    pushStatus(L, port::is_open(handleArg(L)));
+    return 1;
+}
+
+int zSerialFlush(lua_State *L)
+{
+    if (checkPortArgs(L, "serial_flush", "") == kRaise)
+        return kRaise;
+    pushStatus(L, port::flush(handleArg(L)));
+    return 1;
+}
+
+int zSerialSetBaudRate(lua_State *L)
+{
+    if (checkPortArgs(L, "serial_set_baud_rate", "n") == kRaise)
+        return kRaise;
+    const lua_Integer rate = clamped(lua_tointeger(L, 2), 0, lua_Integer(UINT_MAX));
+    pushStatus(L, port::set_baud_rate(handleArg(L), static_cast<unsigned int>(rate)));
+    return 1;
+}
+
+int zSerialRead(lua_State *L)
+{
+    if (checkPortArgs(L, "serial_read", "nn") == kRaise)
+        return kRaise;
+    const int size = int(clamped(lua_tointeger(L, 2), 0, kMaxReadSize));
+    const int timeout = int(clamped(lua_tointeger(L, 3), 0, INT_MAX));
+    // A Lua-owned buffer: nothing leaks if pushing the result raises a memory error.
+    char *buffer = static_cast<char *>(lua_newuserdata(L, size_t(size > 0 ? size : 1)));
+    int count = 0;
+    const int status = port::read(handleArg(L), buffer, size, &count, timeout);
+    count = int(clamped(count, 0, size));
+    pushStatus(L, status);
+    lua_pushinteger(L, count);
+    lua_pushlstring(L, buffer, size_t(count));
+    return 3;
+}
+
+int zSerialWrite(lua_State *L)
+{
+    if (checkPortArgs(L, "serial_write", "s") == kRaise)
+        return kRaise;
+    size_t len = 0;
+    const char *data = lua_tolstring(L, 2, &len);
+    int written = 0;
+    const int status = port::write(handleArg(L), data, int(len > size_t(INT_MAX) ? INT_MAX : len), &written);
+    pushStatus(L, status);
+    lua_pushinteger(L, written);
+    return 2;
+}
+
+int zGpioGetState(lua_State *L)
+{
+    if (checkPortArgs(L, "gpio_get_state", "g") == kRaise)
+        return kRaise;
+    unsigned char state = 0;
+    const int status = port::gpio_get_state(handleArg(L), lua_tostring(L, 2), &state);
+    pushStatus(L, status);
+    lua_pushboolean(L, state != 0 ? 1 : 0);
+    return 2;
+}
+
+int zGpioSetState(lua_State *L)
+{
+    if (checkPortArgs(L, "gpio_set_state", "gb") == kRaise)
+        return kRaise;
+    const unsigned char state = lua_toboolean(L, 3) ? 1 : 0;
+    pushStatus(L, port::gpio_set_state(handleArg(L), lua_tostring(L, 2), state));
+    return 1;
+}
+
+int zI2cRead(lua_State *L)
+{
+    if (checkPortArgs(L, "i2c_read", "nn") == kRaise)
+        return kRaise;
+    const auto address = static_cast<unsigned char>(lua_tointeger(L, 2) & 0xff);
+    const int count = int(clamped(lua_tointeger(L, 3), 0, kMaxI2cCount));
+    char *buffer = static_cast<char *>(lua_newuserdata(L, size_t(count > 0 ? count : 1)));
+    int read = 0;
+    const int status = port::i2c_read(handleArg(L), address, buffer, count, &read);
+    read = int(clamped(read, 0, count));
+    pushStatus(L, status);
+    lua_pushinteger(L, read);
+    if (status == 1 && read > 0)
+        lua_pushlstring(L, buffer, size_t(read));
+    else
+        lua_pushnil(L);
+    return 3;
+}
+
+int zI2cWrite(lua_State *L)
+{
+    if (checkPortArgs(L, "i2c_write", "ns") == kRaise)
+        return kRaise;
+    const auto address = static_cast<unsigned char>(lua_tointeger(L, 2) & 0xff);
+    size_t len = 0;
+    const char *data = lua_tolstring(L, 3, &len);
+    int written = 0;
+    const int status = port::i2c_write(handleArg(L), address, data,
+                                       int(len > size_t(INT_MAX) ? INT_MAX : len), &written);
+    pushStatus(L, status);
+    lua_pushinteger(L, written);
+    return 2;
+}
+
+const luaL_Reg kZtFunctions[] = {
+    {"progress", guarded<zProgress>},
+    {"sleep", guarded<zSleep>},
+    {"log", guarded<zLog>},
+    {"log_notice", guarded<zLogNotice>},
+    {"log_warn", guarded<zLogWarn>},
+    {"log_err", guarded<zLogErr>},
+    {"log_debug", guarded<zLogDebug>},
+    {"set_status_ok", guarded<zSetStatusOk>},
+    {"set_status_err", guarded<zSetStatusErr>},
+    {"set_status_warn", guarded<zSetStatusWarn>},
+    {"update_status_text", guarded<zUpdateStatusText>},
+    {"was_canceled", guarded<zWasCanceled>},
+    {"serial_open", guarded<zSerialOpen>},
+    {"serial_close", guarded<zSerialClose>},
+    {"serial_is_open", guarded<zSerialIsOpen>},
+    {"is_open", guarded<zSerialIsOpen>},
+    {"serial_flush", guarded<zSerialFlush>},
+    {"serial_set_baud_rate", guarded<zSerialSetBaudRate>},
+    {"serial_read", guarded<zSerialRead>},
+    {"serial_write", guarded<zSerialWrite>},
+    {"gpio_get_state", guarded<zGpioGetState>},
+    {"gpio_set_state", guarded<zGpioSetState>},
+    {"ask_user", guarded<zAskUser>},
+    {nullptr, nullptr}};
+
+const luaL_Reg kGpioFunctions[] = {
+    {"get", guarded<zGpioGetState>},
+    {"set", guarded<zGpioSetState>},
+    {nullptr, nullptr}};
+
+const luaL_Reg kI2cFunctions[] = {
+    {"read", guarded<zI2cRead>},
+    {"write", guarded<zI2cWrite>},
+    {nullptr, nullptr}};
+
+int installImpl(lua_State *L)
+{
+    void *context = lua_touserdata(L, 1);
+    luaL_openlibs(L);
+    luaL_register(L, "zt", kZtFunctions);
+    lua_pop(L, 1);
+    luaL_register(L, "zt.gpio", kGpioFunctions);
+    lua_pop(L, 1);
+    luaL_register(L, "zt.i2c", kI2cFunctions);
+    lua_pop(L, 1);
+    lua_pushlightuserdata(L, context);
+    lua_setglobal(L, "call_ctx");
+    return 0;
+}
+
+int installPrintImpl(lua_State *L)
+{
+    lua_pushcfunction(L, guarded<zPrint>);
+    lua_setglobal(L, "print");
+    return 0;
+}
+
+} // namespace
+
+bool cZtApi::install(lua_State *L, void *callContext, QString *error)
+{
+    if (lua_cpcall(L, installImpl, callContext) != 0) {
+        const char *message = lua_tostring(L, -1);
+        *error = QString::fromLatin1(message ? message : "?");
+        lua_pop(L, 1);
+        return false;
+    }
+    return true;
+}
+
+bool cZtApi::installPrint(lua_State *L, QString *error)
+{
+    if (lua_cpcall(L, installPrintImpl, nullptr) != 0) {
+        const char *message = lua_tostring(L, -1);
+        *error = QString::fromLatin1(message ? message : "?");
+        lua_pop(L, 1);
+        return false;
+    }
+    return true;
+}
+
+QStringList cZtApi::functionNames(const char *library)
+{
+    const luaL_Reg *table = kZtFunctions;
+    if (std::strcmp(library, "zt.gpio") == 0)
+        table = kGpioFunctions;
+    else if (std::strcmp(library, "zt.i2c") == 0)
+        table = kI2cFunctions;
+    QStringList names;
+    for (const luaL_Reg *r = table; r->name; ++r)
+        names.append(QLatin1String(r->name));
+    return names;
+}
