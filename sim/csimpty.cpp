@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -49,6 +50,14 @@ bool cSimPty::open(QString *error)
     m_keepAlive = slave;
     m_slavePath = QString::fromLocal8Bit(name);
     return true;
+}
+
+int cSimPty::unreadByHost() const
+{
+    int n = 0;
+    if (m_keepAlive < 0 || ::ioctl(m_keepAlive, FIONREAD, &n) != 0)
+        return -1;
+    return n;
 }
 
 void cSimPty::close()

@@ -21,6 +21,8 @@ public:
 
     /** Non-blocking descriptor the unit reads from and writes to. */
     int masterFd() const { return m_master; }
+    /** Bytes written by the unit that no program has read yet (-1 when unknown). */
+    int unreadByHost() const;
     /** The path a port library opens, e.g. /dev/pts/3. */
     QString slavePath() const { return m_slavePath; }
 

@@ -32,6 +32,7 @@ constexpr int kChunk = 64 * 1024;
 // The poll loop looks at its stop flag at least this often.
 constexpr qint64 kMaxWaitUs = 100 * 1000;
 constexpr int kStopWaitMs = 3000;
+constexpr qint64 kHangupLingerUs = 1000 * 1000;
 
 QByteArray builtinPackage()
 {
@@ -122,12 +123,24 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
             return kChunk;
         return std::clamp<qint64>(hangupAt - qint64(fromHost + toHost), 0, kChunk);
     };
+    // The line closes once its last bytes have reached the other end (or a reader was not
+    // there to take them within a second): closing a pseudo-terminal drops what it still holds.
+    qint64 hangupSinceUs = -1;
+    qint64 lastWriteUs = 0;
     const auto checkHangup = [&] {
-        if (hangupAt > 0 && !hungUp && qint64(fromHost + toHost) >= hangupAt) {
-            pty->close();
-            hungUp = true;
-            emit q->hungUp();
-        }
+        if (hangupAt <= 0 || hungUp || qint64(fromHost + toHost) < hangupAt)
+            return;
+        const qint64 t = now();
+        if (hangupSinceUs < 0)
+            hangupSinceUs = t;
+        // The kernel moves written bytes to the reader's queue a moment after the write, so
+        // an empty queue right after a write does not yet mean they were read.
+        const bool settled = t - lastWriteUs >= 50 * 1000 && pty->unreadByHost() == 0;
+        if (!settled && t - hangupSinceUs < kHangupLingerUs)
+            return;
+        pty->close();
+        hungUp = true;
+        emit q->hungUp();
     };
 
     while (!stopFlag.load()) {
@@ -155,11 +168,12 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
                 if (n > 0) {
                     toHostPipe->consume(n);
                     toHost += quint64(n);
+                    lastWriteUs = now();
                 }
                 writeBlocked = n < bytes.size();
             }
-            checkHangup();
         }
+        checkHangup();
         flipped = toUnit->flippedBytes() + toHostPipe->flippedBytes();
         dropped = toUnit->droppedBytes() + toHostPipe->droppedBytes();
         reboots = core->reboots();
@@ -185,6 +199,8 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
                 wait = std::min(wait, us);
         };
         atMost(core->waitUs(t, toHostPipe->size()));
+        if (hangupSinceUs >= 0 && !hungUp)
+            atMost(10 * 1000);
         atMost(toUnit->waitUs(t));
         if (!writeBlocked && lineOpen)
             atMost(toHostPipe->waitUs(t));

@@ -1,0 +1,415 @@
+// The simulated unit seen from the host's end of its line: command line, boot and readiness,
+// line faults, options and the program.
+
+#include "ctestline.h"
+
+#include "sim/csimulatedunit.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QRegularExpression kRecord(QStringLiteral(R"(^\s*[a-z_0-9]+\[\d+\]\s*=\s*\{)"),
+                                 QRegularExpression::MultilineOption);
+
+bool hasRecord(const QByteArray &text)
+{
+    return kRecord.match(QString::fromLatin1(text)).hasMatch();
+}
+
+// A started unit and the host's end of its line.
+struct sUnit
+{
+    cSimulatedUnit unit;
+    cTestLine line;
+    bool ok = false;
+
+    explicit sUnit(const QStringList &options)
+    {
+        ok = unit.setOptions(options) && unit.start() && line.open(unit.ptyPath());
+    }
+    // Enters the command line and waits for its prompt.
+    bool enterCli()
+    {
+        return line.writeAll("cli\r\n") && line.readUntil("cli> ", 3000);
+    }
+    QByteArray ask(const QByteArray &command)
+    {
+        QByteArray seen;
+        line.writeAll(command + "\r\n");
+        line.readUntil("\r\ncli> ", 3000, &seen);
+        return seen;
+    }
+};
+
+QString programPath()
+{
+    QString root = qEnvironmentVariable("ZOVAN_APP_ROOT");
+    if (root.isEmpty())
+        root = QCoreApplication::applicationDirPath() + QStringLiteral("/../zovan");
+    return root + QStringLiteral("/bin/zovan-unit-sim");
+}
+
+} // namespace
+
+class tst_SimUnit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandLineStopsAndResumesLog();
+    void plainCommands_data();
+    void plainCommands();
+    void commandLineEditing();
+    void notReadyUntilReadyTime();
+    void restartRebootsAndResetsReadiness();
+    void selfTestRightAfterCli();
+    void flipDamagesBytesAtTheRate();
+    void hangupClosesAfterBytes();
+    void baudThrottles();
+    void delayAddsLatency();
+    void optionErrors_data();
+    void optionErrors();
+    void runStateUnsupported();
+    void restartWithoutReader();
+    void stopIsBoundedAndRepeatable();
+    void programPrintsPathAndStopsOnSignal();
+    void programRefusesBadOptions();
+    void programHelpListsEveryOption();
+};
+
+void tst_SimUnit::commandLineStopsAndResumesLog()
+{
+    sUnit u({QStringLiteral("log-rate=200"), QStringLiteral("ready-ms=0")});
+    QVERIFY(u.ok);
+    QVERIFY(hasRecord(u.line.readFor(500)));
+
+    QVERIFY(u.enterCli());
+    // Lines already on their way may still come; after that the log is silent.
+    u.line.readFor(200);
+    const QByteArray quiet = u.line.readFor(800);
+    QVERIFY2(quiet.isEmpty(), quiet.constData());
+
+    QVERIFY(u.line.writeAll("exit\r\n"));
+    QVERIFY(hasRecord(u.line.readFor(800)));
+}
+
+void tst_SimUnit::plainCommands_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QString>("answer");   // a pattern the answer line(s) must match
+
+    QTest::newRow("run state") << QByteArray("GET_APP_RUN_STATE") << QStringLiteral("^DONE$");
+    QTest::newRow("run state, any case") << QByteArray("get_app_run_state") << QStringLiteral("^DONE$");
+    QTest::newRow("unknown") << QByteArray("x") << QStringLiteral("^Unknown command: x$");
+    QTest::newRow("unknown with words") << QByteArray("format c: now")
+                                        << QStringLiteral("^Unknown command: format c: now$");
+    QTest::newRow("help") << QByteArray("help") << QStringLiteral("GET_APP_RUN_STATE[\\s\\S]*restart noboot");
+    QTest::newRow("version") << QByteArray("version") << QStringLiteral("^ZOVAN unit TRUCK-7, firmware \\d+\\.\\d+\\.\\d+");
+    QTest::newRow("echo") << QByteArray("ECHO ZT123456 x") << QStringLiteral("^ZT123456 x$");
+    QTest::newRow("power") << QByteArray("GET_POWER") << QStringLiteral("^VBAT=1\\d\\.\\d\\d V");
+    QTest::newRow("gsm") << QByteArray("GET_GSM") << QStringLiteral("^GSM: (NOT )?REGISTERED");
+    QTest::newRow("storage") << QByteArray("GET_STORAGE") << QStringLiteral("^STORAGE: STORED=\\d+ SENT=\\d+ FREE=\\d+$");
+    QTest::newRow("listing") << QByteArray("ls /statfs")
+                             << QStringLiteral("^\\|zovan_tools_tests.out\\*-rw\\*\\d+\\*\\d+\\|$");
+    QTest::newRow("empty listing") << QByteArray("ls /tmp") << QStringLiteral("^Dir empty$");
+}
+
+void tst_SimUnit::plainCommands()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QString, answer);
+    static std::unique_ptr<sUnit> u;
+    if (!u) {
+        u = std::make_unique<sUnit>(QStringList {QStringLiteral("ready-ms=0"), QStringLiteral("name=TRUCK-7")});
+        QVERIFY(u->ok);
+        QVERIFY(u->enterCli());
+    }
+    const QByteArray seen = u->ask(command);
+    // The unit echoes the command line, answers, and prompts again.
+    QVERIFY2(seen.startsWith(command + "\r\n"), seen.constData());
+    QVERIFY2(seen.endsWith("\r\ncli> "), seen.constData());
+    const QString body = QString::fromLatin1(seen.mid(command.size() + 2, seen.size() - command.size() - 9));
+    const QRegularExpression re(answer, QRegularExpression::MultilineOption);
+    QVERIFY2(re.match(body).hasMatch(), qPrintable(body));
+}
+
+void tst_SimUnit::commandLineEditing()
+{
+    sUnit u({QStringLiteral("ready-ms=0")});
+    QVERIFY(u.ok);
+    QVERIFY(u.enterCli());
+    // Backspace edits the line; a bare line feed ends a line as well as CR LF does.
+    QByteArray seen;
+    QVERIFY(u.line.writeAll("ECHO abX\bc\n"));
+    QVERIFY(u.line.readUntil("cli> ", 3000, &seen));
+    QVERIFY2(seen.contains("\r\nabc\r\n"), seen.constData());
+    // An over-long line is refused as a whole and the command line goes on.
+    QVERIFY(u.line.writeAll("ECHO " + QByteArray(5000, 'y') + "\r\n"));
+    QVERIFY(u.line.readUntil("cli> ", 3000, &seen));
+    QVERIFY2(seen.contains("Command line too long"), seen.constData());
+    QVERIFY(!seen.contains("yyyy"));
+    QVERIFY(u.ask("ECHO fine").contains("\r\nfine\r\n"));
+}
+
+void tst_SimUnit::notReadyUntilReadyTime()
+{
+    QElapsedTimer timer;
+    timer.start();
+    sUnit u({QStringLiteral("ready-ms=1500"), QStringLiteral("log-rate=5")});
+    QVERIFY(u.ok);
+    QVERIFY(u.enterCli());
+    QVERIFY(u.ask("GET_APP_RUN_STATE").contains("\r\nSTARTING\r\n"));
+    qint64 doneAt = -1;
+    while (timer.elapsed() < 6000) {
+        if (u.ask("GET_APP_RUN_STATE").contains("\r\nDONE\r\n")) {
+            doneAt = timer.elapsed();
+            break;
+        }
+        QTest::qWait(100);
+    }
+    QVERIFY2(doneAt >= 1400, qPrintable(QString::number(doneAt)));
+    QVERIFY2(doneAt < 4000, qPrintable(QString::number(doneAt)));
+}
+
+void tst_SimUnit::restartRebootsAndResetsReadiness()
+{
+    sUnit u({QStringLiteral("ready-ms=1000"), QStringLiteral("log-rate=50")});
+    QVERIFY(u.ok);
+    QTest::qWait(1100);
+    QVERIFY(u.enterCli());
+    QVERIFY(u.ask("GET_APP_RUN_STATE").contains("\r\nDONE\r\n"));
+
+    QByteArray seen;
+    QVERIFY(u.line.writeAll("restart noboot\r\n"));
+    QVERIFY(u.line.readUntil("[APP] starting application", 3000, &seen));
+    QVERIFY2(seen.contains("Restarting..."), seen.constData());
+    QVERIFY(seen.contains("boot loader"));
+    // After the reboot the unit is back in its log, and its application starts again.
+    QVERIFY(hasRecord(u.line.readFor(600)));
+    QVERIFY(u.enterCli());
+    QVERIFY(u.ask("GET_APP_RUN_STATE").contains("\r\nSTARTING\r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(u.ask("GET_APP_RUN_STATE").contains("\r\nDONE\r\n"), 4000);
+    QCOMPARE(u.unit.stats().reboots, quint64(1));
+}
+
+void tst_SimUnit::selfTestRightAfterCli()
+{
+    // The voice-mode switch writes both commands at once, without waiting for a prompt.
+    sUnit u({QStringLiteral("ready-ms=0")});
+    QVERIFY(u.ok);
+    QVERIFY(u.line.readUntil("[APP] application started", 3000));
+    QByteArray seen;
+    QVERIFY(u.line.writeAll("cli\r\nSELF_TEST_ENTER\r\n"));
+    QVERIFY(u.line.readUntil("[APP] starting application", 3000, &seen));
+    QVERIFY2(seen.contains("Voice test mode requested"), seen.constData());
+}
+
+void tst_SimUnit::flipDamagesBytesAtTheRate()
+{
+    // The log is ASCII; one flipped bit sets the top bit in one case of eight.
+    sUnit clean({QStringLiteral("log-rate=0")});
+    sUnit noisy({QStringLiteral("log-rate=0"), QStringLiteral("flip=0.2"), QStringLiteral("seed=7")});
+    QVERIFY(clean.ok && noisy.ok);
+    const auto highBytes = [](const QByteArray &text) {
+        qint64 n = 0;
+        for (char c : text)
+            n += (quint8(c) & 0x80) ? 1 : 0;
+        return n;
+    };
+    const QByteArray a = clean.line.readFor(700);
+    const QByteArray b = noisy.line.readFor(700);
+    QVERIFY(a.size() > 50000 && b.size() > 50000);
+    QCOMPARE(highBytes(a), 0);
+    const double share = double(highBytes(b)) / double(b.size());
+    QVERIFY2(share > 0.2 / 8 * 0.6 && share < 0.2 / 8 * 1.5, qPrintable(QString::number(share)));
+    QVERIFY(noisy.unit.stats().flippedBytes > 0);
+}
+
+void tst_SimUnit::hangupClosesAfterBytes()
+{
+    sUnit u({QStringLiteral("log-rate=0"), QStringLiteral("hangup=3000")});
+    QVERIFY(u.ok);
+    QSignalSpy spy(&u.unit, &cSimulatedUnit::hungUp);
+    QVERIFY(spy.isValid());
+    bool hungUp = false;
+    const QByteArray got = u.line.readUntilHangup(5000, &hungUp);
+    QVERIFY(hungUp);
+    QCOMPARE(got.size(), 3000);
+    QTRY_COMPARE(spy.count(), 1);
+    QVERIFY(u.unit.isHungUp());
+    // The line is gone for good; the next open fails.
+    cTestLine again;
+    QVERIFY(!again.open(u.unit.ptyPath()));
+}
+
+void tst_SimUnit::baudThrottles()
+{
+    sUnit u({QStringLiteral("log-rate=0"), QStringLiteral("baud=9600")});
+    QVERIFY(u.ok);
+    u.line.readFor(300);   // what was queued before the first read
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray got = u.line.readFor(2000);
+    const double rate = double(got.size()) * 1000.0 / double(timer.elapsed());
+    QVERIFY2(rate > 960 * 0.8 && rate < 960 * 1.2, qPrintable(QString::number(rate)));
+}
+
+void tst_SimUnit::delayAddsLatency()
+{
+    sUnit u({QStringLiteral("delay-ms=300"), QStringLiteral("log-rate=1")});
+    QVERIFY(u.ok);
+    u.line.readFor(800);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(u.enterCli());
+    // Both directions are delayed.
+    QVERIFY2(timer.elapsed() >= 580, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(timer.elapsed() < 2500);
+}
+
+void tst_SimUnit::optionErrors_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("unknown key") << QStringLiteral("speed=9") << QStringLiteral("unknown option 'speed'");
+    QTest::newRow("no value") << QStringLiteral("flip") << QStringLiteral("malformed option 'flip'");
+    QTest::newRow("no key") << QStringLiteral("=3") << QStringLiteral("malformed option");
+    QTest::newRow("rate above 1") << QStringLiteral("flip=1.5") << QStringLiteral("option 'flip'");
+    QTest::newRow("negative rate") << QStringLiteral("drop=-0.1") << QStringLiteral("option 'drop'");
+    QTest::newRow("rate not a number") << QStringLiteral("drop=lots") << QStringLiteral("option 'drop'");
+    QTest::newRow("baud text") << QStringLiteral("baud=fast") << QStringLiteral("option 'baud'");
+    QTest::newRow("baud zero") << QStringLiteral("baud=0") << QStringLiteral("option 'baud'");
+    QTest::newRow("delay negative") << QStringLiteral("delay-ms=-5") << QStringLiteral("option 'delay-ms'");
+    QTest::newRow("hangup zero") << QStringLiteral("hangup=0") << QStringLiteral("option 'hangup'");
+    QTest::newRow("ready fraction") << QStringLiteral("ready-ms=1.5") << QStringLiteral("option 'ready-ms'");
+    QTest::newRow("log rate negative") << QStringLiteral("log-rate=-1") << QStringLiteral("option 'log-rate'");
+    QTest::newRow("package other") << QStringLiteral("package=maybe") << QStringLiteral("option 'package'");
+    QTest::newRow("fs missing") << QStringLiteral("fs=/nonexistent/zovan") << QStringLiteral("option 'fs'");
+    QTest::newRow("seed negative") << QStringLiteral("seed=-1") << QStringLiteral("option 'seed'");
+    QTest::newRow("name empty") << QStringLiteral("name=") << QStringLiteral("option 'name'");
+    QTest::newRow("key case") << QStringLiteral("FLIP=0.1") << QStringLiteral("unknown option 'FLIP'");
+}
+
+void tst_SimUnit::optionErrors()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, error);
+    cSimulatedUnit unit;
+    QVERIFY(!unit.setOptions({QStringLiteral("log-rate=5"), option}));
+    QVERIFY2(unit.errorString().contains(error), qPrintable(unit.errorString()));
+    // A refused list changes nothing: the defaults stay.
+    QCOMPARE(unit.options().logRate, 20.0);
+}
+
+void tst_SimUnit::runStateUnsupported()
+{
+    sUnit u({QStringLiteral("run-state=unsupported")});
+    QVERIFY(u.ok);
+    QVERIFY(u.enterCli());
+    QVERIFY(u.ask("GET_APP_RUN_STATE").contains("\r\nUnknown command: GET_APP_RUN_STATE\r\n"));
+}
+
+void tst_SimUnit::restartWithoutReader()
+{
+    // Nobody reads the line for a while: the unit neither blocks nor stores its log without
+    // bound, and it answers at once when a reader comes.
+    cSimulatedUnit unit;
+    QVERIFY(unit.setOptions({QStringLiteral("log-rate=0"), QStringLiteral("ready-ms=0")}));
+    QVERIFY(unit.start());
+    QTest::qWait(500);
+    cTestLine line;
+    QVERIFY(line.open(unit.ptyPath()));
+    QVERIFY(line.writeAll("cli\r\n"));
+    QByteArray before;
+    QVERIFY(line.readUntil("cli> ", 3000, &before));
+    // What stood in the line before the prompt: the kernel's buffer and a bounded queue.
+    QVERIFY2(before.size() < 1024 * 1024, qPrintable(QString::number(before.size())));
+}
+
+void tst_SimUnit::stopIsBoundedAndRepeatable()
+{
+    cSimulatedUnit unit;
+    QVERIFY(unit.setOptions({QStringLiteral("log-rate=0")}));
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(unit.start());
+        const QString pty = unit.ptyPath();
+        const QString socket = unit.adapterSocketPath();
+        QVERIFY(QFile::exists(pty) && QFile::exists(socket));
+        QVERIFY(!unit.setOptions({QStringLiteral("flip=0.1")}));
+        QElapsedTimer timer;
+        timer.start();
+        unit.stop();
+        QVERIFY(timer.elapsed() < 1000);
+        QVERIFY(!unit.isRunning());
+        QVERIFY(!QFile::exists(socket));
+        QVERIFY(unit.ptyPath().isEmpty());
+        unit.stop();
+    }
+}
+
+void tst_SimUnit::programPrintsPathAndStopsOnSignal()
+{
+    QProcess p;
+    p.start(programPath(), {QStringLiteral("--ready-ms=0"), QStringLiteral("--name=BUS-3")});
+    QVERIFY2(p.waitForStarted(5000), qPrintable(p.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 5000);
+    const QString path = QString::fromLocal8Bit(p.readLine()).trimmed();
+    QVERIFY2(path.startsWith(QLatin1String("/dev/pts/")), qPrintable(path));
+    QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 5000);
+    const QString socketLine = QString::fromLocal8Bit(p.readLine()).trimmed();
+    QVERIFY2(socketLine.startsWith(QLatin1String("adapter socket: /")), qPrintable(socketLine));
+    const QString socket = socketLine.mid(socketLine.indexOf(QLatin1Char('/')));
+
+    cTestLine line;
+    QVERIFY(line.open(path));
+    QVERIFY(line.writeAll("cli\r\nversion\r\n"));
+    QVERIFY(line.readUntil("ZOVAN unit BUS-3", 3000));
+
+    p.terminate();
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(!QFile::exists(socket));
+}
+
+void tst_SimUnit::programRefusesBadOptions()
+{
+    const QList<QStringList> cases = {
+        {QStringLiteral("--flip=2")},
+        {QStringLiteral("--colour=blue")},
+        {QStringLiteral("ready-ms=5")},
+    };
+    for (const QStringList &args : cases) {
+        QProcess p;
+        p.start(programPath(), args);
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+        QVERIFY(!p.readAllStandardError().isEmpty());
+    }
+}
+
+void tst_SimUnit::programHelpListsEveryOption()
+{
+    QProcess p;
+    p.start(programPath(), {QStringLiteral("--help")});
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString help = QString::fromLocal8Bit(p.readAllStandardOutput());
+    for (const char *key : {"flip=", "drop=", "delay-ms=", "baud=", "hangup=", "ready-ms=", "log-rate=", "package=",
+                            "fs=", "seed=", "name=", "run-state=", "listing="})
+        QVERIFY2(help.contains(QStringLiteral("--") + QLatin1String(key)), key);
+}
+
+QTEST_GUILESS_MAIN(tst_SimUnit)
+#include "tst_simunit.moc"
