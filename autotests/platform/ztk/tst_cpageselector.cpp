@@ -1,0 +1,82 @@
+#include "platform/ztk/cpageselector.h"
+
+#include <QAction>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+class tst_cPageSelector : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void orientation_data();
+    void orientation();
+    void buttonsInAppendOrder();
+    void buttonTriggersAction();
+};
+
+void tst_cPageSelector::orientation_data()
+{
+    QTest::addColumn<Qt::Orientation>("orientation");
+    QTest::newRow("vertical") << Qt::Vertical;
+    QTest::newRow("horizontal") << Qt::Horizontal;
+}
+
+void tst_cPageSelector::orientation()
+{
+    QFETCH(Qt::Orientation, orientation);
+    QWidget parent;
+    cPageSelector selector(&parent, orientation);
+    QCOMPARE(selector.orientation(), orientation);
+    QCOMPARE(selector.parentWidget(), &parent);
+    selector.setIconSize(QSize(64, 64));
+    QCOMPARE(selector.iconSize(), QSize(64, 64));
+    QVERIFY(!selector.isMovable());
+    QVERIFY(!selector.toggleViewAction()->isVisible());
+}
+
+void tst_cPageSelector::buttonsInAppendOrder()
+{
+    cPageSelector selector(nullptr, Qt::Vertical);
+    QAction first(QStringLiteral("First"));
+    QAction second(QStringLiteral("Second"));
+    QAction third(QStringLiteral("Third"));
+    selector.appendAction(&first);
+    selector.appendAction(nullptr);
+    selector.appendAction(&second);
+    selector.appendAction(&third);
+    QCOMPARE(selector.actions(), QList<QAction *>({&first, &second, &third}));
+
+    selector.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&selector));
+    int lastY = -1;
+    for (QAction *action : selector.actions()) {
+        auto button = qobject_cast<QToolButton *>(selector.widgetForAction(action));
+        QVERIFY(button);
+        QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QVERIFY(button->geometry().y() > lastY);
+        lastY = button->geometry().y();
+    }
+}
+
+void tst_cPageSelector::buttonTriggersAction()
+{
+    cPageSelector selector(nullptr, Qt::Vertical);
+    QAction page(QStringLiteral("Logs"));
+    page.setCheckable(true);
+    selector.appendAction(&page);
+    selector.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&selector));
+
+    QSignalSpy triggered(&page, &QAction::triggered);
+    QVERIFY(triggered.isValid());
+    auto button = qobject_cast<QToolButton *>(selector.widgetForAction(&page));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(triggered.count(), 1);
+    QVERIFY(page.isChecked());
+    QVERIFY(button->isChecked());
+}
+
+QTEST_MAIN(tst_cPageSelector)
+#include "tst_cpageselector.moc"
