@@ -67,6 +67,15 @@ function(zt_add_executable name)
     install(TARGETS ${name} RUNTIME DESTINATION bin)
 endfunction()
 
+# zt_add_bench(NAME SOURCES ... LIBS ...): a benchmark program in <build>/bench-bin, where
+# `./zt bench` finds it; ctest leaves it out and it is not installed.
+function(zt_add_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench-bin")
+    target_link_libraries(${name} PRIVATE zt_common_cfg ${ARG_LIBS})
+endfunction()
+
 # zt_copy_to_app_dir(TARGET SUBDIR FILES...): copy data files into the application folder
 # at build time (scripts, keyword lists, pictures).
 function(zt_copy_to_app_dir target subdir)
