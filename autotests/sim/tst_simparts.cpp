@@ -1,0 +1,363 @@
+// The simulated unit's line faults and pacing (with a clock the test drives), its adapter
+// channel over the real socket, and the path rules of its file systems.
+
+#include "ctestadapterclient.h"
+
+#include "sim/csimfilesystem.h"
+#include "sim/csimlinepipe.h"
+#include "sim/csimmemoryfs.h"
+#include "sim/csimulatedunit.h"
+
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// Pushes n zero bytes in chunks and takes everything out again at a clock far in the future.
+QByteArray passThrough(cSimLinePipe &pipe, int n)
+{
+    const QByteArray chunk(4096, '\0');
+    for (int done = 0; done < n; done += int(chunk.size()))
+        pipe.push(chunk.left(qMin<int>(int(chunk.size()), n - done)), 0);
+    QByteArray out;
+    while (!pipe.isEmpty()) {
+        const QByteArray part = pipe.peek(Q_INT64_C(1) << 40, 1 << 20);
+        pipe.consume(part.size());
+        out += part;
+    }
+    return out;
+}
+
+int changedBytes(const QByteArray &data)
+{
+    int n = 0;
+    for (char c : data)
+        n += c != 0 ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+class tst_SimParts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void flipRate_data();
+    void flipRate();
+    void dropRate_data();
+    void dropRate();
+    void faultsRepeatWithTheSeed();
+    void delayHoldsEveryChunk();
+    void baudPacesTheLine();
+
+    void initTestCase();
+    void cleanupTestCase();
+    void adapterRequests_data();
+    void adapterRequests();
+    void gpioLoopBack();
+    void eepromWriteReadBackAndWrap();
+    void temperatureIsPlausible();
+    void adapterBounds();
+
+    void unitPaths_data();
+    void unitPaths();
+    void memoryFsLimits();
+
+private:
+    cSimulatedUnit m_unit;
+};
+
+void tst_SimParts::flipRate_data()
+{
+    QTest::addColumn<double>("rate");
+    QTest::newRow("none") << 0.0;
+    QTest::newRow("rare") << 0.001;
+    QTest::newRow("often") << 0.05;
+    QTest::newRow("always") << 1.0;
+}
+
+void tst_SimParts::flipRate()
+{
+    QFETCH(double, rate);
+    cSimLinePipe pipe(rate, 0.0, 0, 0, 42);
+    const int n = 400000;
+    const QByteArray out = passThrough(pipe, n);
+    QCOMPARE(out.size(), n);
+    const int changed = changedBytes(out);
+    const double expected = rate * n;
+    // Five standard deviations of a binomial count, and at least a handful.
+    const double slack = 5.0 * std::sqrt(expected * (1.0 - rate)) + 3.0;
+    QVERIFY2(std::abs(changed - expected) <= slack, qPrintable(QString::number(changed)));
+    // Exactly one bit per damaged byte.
+    for (char c : out)
+        QVERIFY(c == 0 || (quint8(c) & (quint8(c) - 1)) == 0);
+    QCOMPARE(pipe.flippedBytes(), quint64(changed));
+}
+
+void tst_SimParts::dropRate_data()
+{
+    QTest::addColumn<double>("rate");
+    QTest::newRow("none") << 0.0;
+    QTest::newRow("rare") << 0.001;
+    QTest::newRow("often") << 0.1;
+    QTest::newRow("always") << 1.0;
+}
+
+void tst_SimParts::dropRate()
+{
+    QFETCH(double, rate);
+    cSimLinePipe pipe(0.0, rate, 0, 0, 9);
+    const int n = 400000;
+    const QByteArray out = passThrough(pipe, n);
+    const double lost = n - out.size();
+    const double expected = rate * n;
+    const double slack = 5.0 * std::sqrt(expected * (1.0 - rate)) + 3.0;
+    QVERIFY2(std::abs(lost - expected) <= slack, qPrintable(QString::number(lost)));
+    QCOMPARE(changedBytes(out), 0);
+    QCOMPARE(pipe.droppedBytes(), quint64(lost));
+}
+
+void tst_SimParts::faultsRepeatWithTheSeed()
+{
+    const auto run = [](quint64 seed) {
+        cSimLinePipe pipe(0.01, 0.01, 0, 0, seed);
+        return passThrough(pipe, 100000);
+    };
+    QCOMPARE(run(5), run(5));
+    QVERIFY(run(5) != run(6));
+    // Chunk boundaries do not change where faults fall.
+    cSimLinePipe a(0.01, 0.0, 0, 0, 77);
+    cSimLinePipe b(0.01, 0.0, 0, 0, 77);
+    a.push(QByteArray(10000, '\0'), 0);
+    for (int i = 0; i < 10000; i += 7)
+        b.push(QByteArray(qMin(7, 10000 - i), '\0'), 0);
+    QCOMPARE(a.peek(1, 20000), b.peek(1, 20000));
+}
+
+void tst_SimParts::delayHoldsEveryChunk()
+{
+    cSimLinePipe pipe(0.0, 0.0, 250, 0, 1);
+    pipe.push("first", 1000);
+    pipe.push("second", 101000);
+    QVERIFY(pipe.peek(250999, 100).isEmpty());
+    QCOMPARE(pipe.waitUs(250999), 1);
+    QCOMPARE(pipe.peek(251000, 100), QByteArray("first"));
+    pipe.consume(5);
+    QCOMPARE(pipe.waitUs(251000), 100000);
+    QCOMPARE(pipe.peek(351000, 100), QByteArray("second"));
+    pipe.consume(6);
+    QCOMPARE(pipe.waitUs(351000), -1);
+}
+
+void tst_SimParts::baudPacesTheLine()
+{
+    // 9600 baud: 960 bytes per second, whatever the reader asks for.
+    cSimLinePipe pipe(0.0, 0.0, 0, 9600, 1);
+    pipe.push(QByteArray(100000, 'x'), 0);
+    qint64 sent = 0;
+    qint64 t = 0;
+    for (; t <= 5000000; t += 7000) {
+        const QByteArray part = pipe.peek(t, 1 << 20);
+        pipe.consume(part.size());
+        sent += part.size();
+    }
+    QVERIFY2(std::abs(double(sent) - 960.0 * 5.0) < 960.0 * 0.05, qPrintable(QString::number(sent)));
+    // A reader that waits for the pipe is told when the next byte may go.
+    const qint64 wait = pipe.waitUs(t);
+    QVERIFY(wait >= 0 && wait <= 1100);
+}
+
+void tst_SimParts::initTestCase()
+{
+    QVERIFY(m_unit.setOptions({QStringLiteral("log-rate=1")}));
+    QVERIFY2(m_unit.start(), qPrintable(m_unit.errorString()));
+}
+
+void tst_SimParts::cleanupTestCase()
+{
+    m_unit.stop();
+}
+
+void tst_SimParts::adapterRequests_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("answer");   // exact, or a prefix ending in '*'
+
+    QTest::newRow("ignition") << QByteArray("GPIO GET IGN") << QByteArray("OK 1");
+    QTest::newRow("led off") << QByteArray("GPIO SET LED 0") << QByteArray("OK");
+    QTest::newRow("led reads back") << QByteArray("GPIO GET LED") << QByteArray("OK 0");
+    QTest::newRow("input is read-only") << QByteArray("GPIO SET IN1 1") << QByteArray("ERR *");
+    QTest::newRow("unknown line") << QByteArray("GPIO GET OUT5") << QByteArray("ERR *");
+    QTest::newRow("lower-case line") << QByteArray("GPIO GET in1") << QByteArray("ERR *");
+    QTest::newRow("bad state") << QByteArray("GPIO SET OUT1 2") << QByteArray("ERR *");
+    QTest::newRow("missing state") << QByteArray("GPIO SET OUT1") << QByteArray("ERR *");
+    QTest::newRow("read without count") << QByteArray("I2C READ 80") << QByteArray("ERR *");
+    QTest::newRow("count zero") << QByteArray("I2C READ 80 0") << QByteArray("ERR *");
+    QTest::newRow("count too big") << QByteArray("I2C READ 80 4097") << QByteArray("ERR *");
+    QTest::newRow("address too big") << QByteArray("I2C READ 128 1") << QByteArray("ERR *");
+    QTest::newRow("hex address") << QByteArray("I2C READ 0x50 1") << QByteArray("ERR *");
+    QTest::newRow("nobody there") << QByteArray("I2C READ 33 1") << QByteArray("ERR *");
+    QTest::newRow("write nobody") << QByteArray("I2C WRITE 33 00") << QByteArray("ERR *");
+    QTest::newRow("odd hex") << QByteArray("I2C WRITE 80 abc") << QByteArray("ERR *");
+    QTest::newRow("not hex") << QByteArray("I2C WRITE 80 zz") << QByteArray("ERR *");
+    QTest::newRow("write nothing") << QByteArray("I2C WRITE 80 ") << QByteArray("OK 0");
+    QTest::newRow("unknown") << QByteArray("HELLO") << QByteArray("ERR unknown request");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("ERR unknown request");
+    QTest::newRow("carriage return tolerated") << QByteArray("GPIO GET IGN\r") << QByteArray("OK 1");
+}
+
+void tst_SimParts::adapterRequests()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, answer);
+    cTestAdapterClient client;
+    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
+    const QByteArray got = client.request(request);
+    if (answer.endsWith('*'))
+        QVERIFY2(got.startsWith(answer.chopped(1)) && got.size() > answer.size(), got.constData());
+    else
+        QCOMPARE(got, answer);
+}
+
+void tst_SimParts::gpioLoopBack()
+{
+    cTestAdapterClient client;
+    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
+    for (int n = 1; n <= 4; ++n) {
+        const QByteArray out = "OUT" + QByteArray::number(n);
+        const QByteArray in = "IN" + QByteArray::number(n);
+        for (const char *level : {"1", "0"}) {
+            QCOMPARE(client.request("GPIO SET " + out + ' ' + level), QByteArray("OK"));
+            QCOMPARE(client.request("GPIO GET " + in), "OK " + QByteArray(level));
+            QCOMPARE(client.request("GPIO GET " + out), "OK " + QByteArray(level));
+        }
+    }
+    // Lines are the unit's, not the connection's: a second client sees the same state.
+    QCOMPARE(client.request("GPIO SET OUT2 1"), QByteArray("OK"));
+    cTestAdapterClient other;
+    QVERIFY(other.connectTo(m_unit.adapterSocketPath()));
+    QCOMPARE(other.request("GPIO GET IN2"), QByteArray("OK 1"));
+    QCOMPARE(other.request("GPIO GET IN1"), QByteArray("OK 0"));
+    QCOMPARE(client.request("GPIO SET OUT2 0"), QByteArray("OK"));
+}
+
+void tst_SimParts::eepromWriteReadBackAndWrap()
+{
+    cTestAdapterClient client;
+    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
+    QCOMPARE(client.request("I2C WRITE 80 e00102030405"), QByteArray("OK 6"));
+    // Set the address, then read on from there.
+    QCOMPARE(client.request("I2C WRITE 80 e0"), QByteArray("OK 1"));
+    QCOMPARE(client.request("I2C READ 80 3"), QByteArray("OK 010203"));
+    QCOMPARE(client.request("I2C READ 80 2"), QByteArray("OK 0405"));
+    // Writes and reads wrap at the end of the 256 bytes.
+    QCOMPARE(client.request("I2C WRITE 80 feaabbcc"), QByteArray("OK 4"));
+    QCOMPARE(client.request("I2C WRITE 80 fe"), QByteArray("OK 1"));
+    QCOMPARE(client.request("I2C READ 80 3"), QByteArray("OK aabbcc"));
+    QCOMPARE(client.request("I2C WRITE 80 00"), QByteArray("OK 1"));
+    QCOMPARE(client.request("I2C READ 80 1"), QByteArray("OK cc"));
+    // A whole-chip read comes back full length, in lower-case hex.
+    const QByteArray all = client.request("I2C READ 80 256");
+    QVERIFY(all.startsWith("OK "));
+    QCOMPARE(all.size(), 3 + 512);
+    QCOMPARE(all.mid(3), all.mid(3).toLower());
+    // The longest read the channel allows wraps round the chip 16 times.
+    const QByteArray longest = client.request("I2C READ 80 4096");
+    QCOMPARE(longest.size(), 3 + 8192);
+    QCOMPARE(longest.mid(3, 512), longest.mid(3 + 512, 512));
+}
+
+void tst_SimParts::temperatureIsPlausible()
+{
+    cTestAdapterClient client;
+    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
+    const QByteArray answer = client.request("I2C READ 72 2");
+    QVERIFY2(answer.startsWith("OK ") && answer.size() == 7, answer.constData());
+    const QByteArray raw = QByteArray::fromHex(answer.mid(3));
+    const double celsius = double(qint16(quint16(quint8(raw[0]) << 8 | quint8(raw[1])))) / 256.0;
+    QVERIFY2(celsius > 10.0 && celsius < 45.0, qPrintable(QString::number(celsius)));
+}
+
+void tst_SimParts::adapterBounds()
+{
+    cTestAdapterClient client;
+    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
+    // A runaway line gets one error and the connection goes on.
+    QVERIFY(client.send("I2C WRITE 80 " + QByteArray(20000, 'a')));
+    QVERIFY(client.send(QByteArray(20000, 'b') + "\n"));
+    QCOMPARE(client.answer(), QByteArray("ERR line too long"));
+    QCOMPARE(client.request("GPIO GET IGN"), QByteArray("OK 1"));
+    // Several requests in one write are answered in order.
+    QVERIFY(client.send("GPIO SET OUT4 1\nGPIO GET IN4\nGPIO SET OUT4 0\nGPIO GET IN4\n"));
+    QCOMPARE(client.answer(), QByteArray("OK"));
+    QCOMPARE(client.answer(), QByteArray("OK 1"));
+    QCOMPARE(client.answer(), QByteArray("OK"));
+    QCOMPARE(client.answer(), QByteArray("OK 0"));
+    // The longest legal write is served.
+    QCOMPARE(client.request("I2C WRITE 80 00" + QByteArray(4095 * 2, 'f')), QByteArray("OK 4096"));
+}
+
+void tst_SimParts::unitPaths_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QStringList>("parts");
+
+    QTest::newRow("root") << "/" << true << QStringList();
+    QTest::newRow("empty") << "" << true << QStringList();
+    QTest::newRow("plain") << "/statfs/a.txt" << true << QStringList {"statfs", "a.txt"};
+    QTest::newRow("quoted") << "\"/statfs/a.txt\"" << true << QStringList {"statfs", "a.txt"};
+    QTest::newRow("doubled slashes") << "//statfs///a.txt/" << true << QStringList {"statfs", "a.txt"};
+    QTest::newRow("dot") << "/./statfs/." << true << QStringList {"statfs"};
+    QTest::newRow("relative") << "statfs" << true << QStringList {"statfs"};
+    QTest::newRow("dots in a name") << "/a..b" << true << QStringList {"a..b"};
+    QTest::newRow("parent") << "/.." << false << QStringList();
+    QTest::newRow("parent inside") << "/statfs/../../etc" << false << QStringList();
+    QTest::newRow("backslash") << "/statfs\\..\\x" << false << QStringList();
+    QTest::newRow("control character") << QStringLiteral("/a\nb") << false << QStringList();
+    QTest::newRow("listing separator") << "/a*b" << false << QStringList();
+    QTest::newRow("bar") << "/a|b" << false << QStringList();
+    QTest::newRow("name too long") << QStringLiteral("/") + QString(256, QLatin1Char('n')) << false << QStringList();
+}
+
+void tst_SimParts::unitPaths()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, accepted);
+    QFETCH(QStringList, parts);
+    QStringList got;
+    QCOMPARE(cSimFileSystem::splitPath(path, &got), accepted);
+    if (accepted)
+        QCOMPARE(got, parts);
+}
+
+void tst_SimParts::memoryFsLimits()
+{
+    cSimMemoryFs fs;
+    QCOMPARE(fs.makeDir(QStringLiteral("/d")), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.write(QStringLiteral("/d/a"), QByteArray(1000, 'a')), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.usedBytes(), qint64(1000));
+    // Replacing a file counts its new size only; renaming over a file frees the old one.
+    QCOMPARE(fs.write(QStringLiteral("/d/a"), QByteArray(10, 'a')), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.write(QStringLiteral("/d/b"), QByteArray(20, 'b')), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.rename(QStringLiteral("/d/b"), QStringLiteral("/d/a")), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.usedBytes(), qint64(20));
+    // A folder never moves into itself and is never replaced.
+    QCOMPARE(fs.makeDir(QStringLiteral("/d/sub")), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.rename(QStringLiteral("/d"), QStringLiteral("/d/sub/d")), cSimFileSystem::eResult::BadPath);
+    QCOMPARE(fs.rename(QStringLiteral("/d/a"), QStringLiteral("/d/sub")), cSimFileSystem::eResult::Exists);
+    // The store is bounded: a write that would pass the capacity is refused and changes nothing.
+    const QByteArray big(int(cSimMemoryFs::kCapacity / 2), 'x');
+    QCOMPARE(fs.write(QStringLiteral("/d/big1"), big), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.write(QStringLiteral("/d/big2"), big), cSimFileSystem::eResult::NoSpace);
+    QList<cSimFileSystem::sEntry> entries;
+    QCOMPARE(fs.list(QStringLiteral("/d"), &entries), cSimFileSystem::eResult::Ok);
+    QCOMPARE(entries.size(), 3);
+    QCOMPARE(fs.removeDir(QStringLiteral("/d")), cSimFileSystem::eResult::NotEmpty);
+    QCOMPARE(fs.removeDir(QStringLiteral("/")), cSimFileSystem::eResult::BadPath);
+}
+
+QTEST_GUILESS_MAIN(tst_SimParts)
+#include "tst_simparts.moc"
