@@ -25,7 +25,7 @@ int cLinkTxWindow::rtoMs() const
 {
     if (m_srtt < 0)
         return 300;
-    return int(std::clamp(3.0 * m_srtt + 30.0, 100.0, 3000.0));
+    return int(std::clamp(2.0 * m_srtt + 20.0, 20.0, 3000.0));
 }
 
 int cLinkTxWindow::next(qint64 nowMs)
@@ -43,15 +43,14 @@ int cLinkTxWindow::next(qint64 nowMs)
         m_lastWasResend = false;
         return m_nextNew;
     }
-    // Nothing new may go out: when acks have stopped (lost acks, or the window's last blocks
-    // lost), resend the oldest unacknowledged block to provoke a fresh ack.
-    if (nowMs - qMax(m_lastProgress, m_lastProbe) >= rtoMs()) {
-        for (int b = m_base; b < end; ++b) {
-            if (!m_done[b]) {
-                m_lastProbe = nowMs;
-                m_lastWasResend = true;
-                return b;
-            }
+    // Nothing new may go out: a block unacknowledged for longer than the round trip allows is
+    // taken as lost (its ack, or the block itself, was damaged and no later block proved it).
+    const int rto = rtoMs();
+    for (int b = m_base; b < end; ++b) {
+        if (!m_done[b] && nowMs - m_sentAt[b] >= rto && nowMs - m_lastProgress >= rto / 2) {
+            m_lastProbe = nowMs;
+            m_lastWasResend = true;
+            return b;
         }
     }
     return -1;

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "platform/link/iunitservices.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QMutex>
+#include <QSet>
+#include <QStringList>
+
+/** A unit file system in memory, for the link tests; safe to inspect from the test thread. */
+class cMemoryUnit : public iUnitServices
+{
+public:
+    QByteArray command(const QByteArray &text) override
+    {
+        QMutexLocker g(&m_lock);
+        m_commands.append(text);
+        if (text == "GET_APP_RUN_STATE")
+            return "DONE";
+        if (text.startsWith("ECHO "))
+            return text.mid(5);
+        if (text.startsWith("BIG "))
+            return QByteArray(text.mid(4).toInt(), 'x');
+        return "Unknown command: " + text;
+    }
+    QByteArray listDir(const QByteArray &path) override
+    {
+        QMutexLocker g(&m_lock);
+        if (!m_listings.contains(path) && !m_dirs.contains(path))
+            return "Can't open dir";
+        if (m_listings.contains(path))
+            return m_listings.value(path);
+        QByteArrayList lines;
+        const QByteArray prefix = path.endsWith('/') ? path : path + '/';
+        for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
+            if (it.key().startsWith(prefix) && !it.key().mid(prefix.size()).contains('/'))
+                lines << "|" + it.key().mid(prefix.size()) + "*-rw*1700000000*" + QByteArray::number(it.value().size()) + "|";
+        }
+        return lines.isEmpty() ? QByteArray("Dir empty") : lines.join("\n\r");
+    }
+    bool readFile(const QByteArray &path, QByteArray *data, QString *error) override
+    {
+        QMutexLocker g(&m_lock);
+        if (!m_files.contains(path)) {
+            *error = QStringLiteral("No such file");
+            return false;
+        }
+        *data = m_files.value(path);
+        return true;
+    }
+    bool writeFile(const QByteArray &path, const QByteArray &data, QString *error) override
+    {
+        QMutexLocker g(&m_lock);
+        if (m_failWrites) {
+            *error = QStringLiteral("Disk full");
+            return false;
+        }
+        m_writes.append(path);
+        m_files.insert(path, data);
+        return true;
+    }
+    bool makeDir(const QByteArray &path, QString *) override
+    {
+        QMutexLocker g(&m_lock);
+        m_dirs.insert(path);
+        return true;
+    }
+    bool deleteFile(const QByteArray &path, QString *error) override
+    {
+        QMutexLocker g(&m_lock);
+        m_deleteCalls.append(path);
+        if (m_files.remove(path) == 0) {
+            *error = QStringLiteral("No such file");
+            return false;
+        }
+        return true;
+    }
+    bool deleteDir(const QByteArray &path, QString *) override
+    {
+        QMutexLocker g(&m_lock);
+        return m_dirs.remove(path);
+    }
+    bool renameFile(const QByteArray &from, const QByteArray &to, QString *error) override
+    {
+        QMutexLocker g(&m_lock);
+        if (!m_files.contains(from)) {
+            *error = QStringLiteral("No such file");
+            return false;
+        }
+        m_files.insert(to, m_files.take(from));
+        return true;
+    }
+    void plainText(const QByteArray &text) override
+    {
+        QMutexLocker g(&m_lock);
+        m_text.append(text);
+    }
+
+    void setFile(const QByteArray &path, const QByteArray &data)
+    {
+        QMutexLocker g(&m_lock);
+        m_files.insert(path, data);
+    }
+    void setListing(const QByteArray &path, const QByteArray &answer)
+    {
+        QMutexLocker g(&m_lock);
+        m_listings.insert(path, answer);
+    }
+    void setFailWrites(bool fail)
+    {
+        QMutexLocker g(&m_lock);
+        m_failWrites = fail;
+    }
+    QMap<QByteArray, QByteArray> files() const
+    {
+        QMutexLocker g(&m_lock);
+        return m_files;
+    }
+    QByteArrayList deleteCalls() const
+    {
+        QMutexLocker g(&m_lock);
+        return m_deleteCalls;
+    }
+    QByteArrayList commands() const
+    {
+        QMutexLocker g(&m_lock);
+        return m_commands;
+    }
+    QByteArray text() const
+    {
+        QMutexLocker g(&m_lock);
+        return m_text;
+    }
+
+private:
+    mutable QMutex m_lock;
+    QMap<QByteArray, QByteArray> m_files;
+    QMap<QByteArray, QByteArray> m_listings;
+    QSet<QByteArray> m_dirs;
+    QByteArrayList m_deleteCalls;
+    QByteArrayList m_commands;
+    QByteArrayList m_writes;
+    QByteArray m_text;
+    bool m_failWrites = false;
+};

@@ -1,0 +1,486 @@
+#include "cmemoryunit.h"
+
+#include "platform/link/clinkchannel.h"
+#include "platform/link/clinkclient.h"
+#include "platform/link/clinkserver.h"
+#include "platform/link/clinkserverrunner.h"
+#include "platform/link/ilinktransport.h"
+#include "platform/link/linkprotocol.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QThread>
+#include <QtEndian>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+QByteArray randomBytes(qsizetype n, quint32 seed)
+{
+    QRandomGenerator g(seed);
+    QByteArray b(n, Qt::Uninitialized);
+    for (qsizetype i = 0; i + 4 <= n; i += 4)
+        qToLittleEndian<quint32>(g.generate(), b.data() + i);
+    for (qsizetype i = n & ~qsizetype(3); i < n; ++i)
+        b[i] = char(g.bounded(256));
+    return b;
+}
+
+// One simulated line with a unit on the far end.
+struct sRig
+{
+    explicit sRig(const sLinkFaults &toUnit = {}, const sLinkFaults &toHost = {}, qint64 unitLimit = -1)
+    {
+        channel.setFaults(cLinkChannel::ToUnit, toUnit);
+        channel.setFaults(cLinkChannel::ToHost, toHost);
+        runner = std::make_unique<cLinkServerRunner>(channel.unitEnd(), &unit, [this] {
+            // Pull output only when the line is nearly empty, as a throttled unit does.
+            return channel.pending(cLinkChannel::ToHost) < 256 ? 2048 : 0;
+        });
+        if (unitLimit >= 0)
+            runner->setMaxFileSize(unitLimit);
+        runner->start();
+        client = std::make_unique<cLinkClient>(channel.hostEnd());
+        sLinkOptions o;
+        o.timeoutMs = 3000;
+        client->setOptions(o);
+    }
+    ~sRig()
+    {
+        client.reset();
+        runner->stop();
+    }
+
+    cMemoryUnit unit;
+    cLinkChannel channel;
+    std::unique_ptr<cLinkServerRunner> runner;
+    std::unique_ptr<cLinkClient> client;
+};
+
+sLinkFaults faults(double flip, double drop, int latency = 0, qint64 rate = 0, quint32 seed = 1)
+{
+    sLinkFaults f;
+    f.flipRate = flip;
+    f.dropRate = drop;
+    f.latencyMs = latency;
+    f.bytesPerSecond = rate;
+    f.seed = seed;
+    return f;
+}
+
+// A transport that swallows everything: a unit that never answers.
+class cDeadLine : public iLinkTransport
+{
+public:
+    int write(const char *, int length) override { return length; }
+    int read(char *, int, int timeoutMs) override
+    {
+        QThread::msleep(quint32(qMin(timeoutMs, 20)));
+        return 0;
+    }
+    void discardOutput() override {}
+};
+
+} // namespace
+
+class tst_LinkTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void transfer_data();
+    void transfer();
+    void commandsAndListing_data();
+    void commandsAndListing();
+    void textAroundFramesIgnored();
+    void cancelDownload();
+    void cancelUpload();
+    void retriedDeleteDeletesOnce();
+    void absurdSizes_data();
+    void absurdSizes();
+    void absurdPutHeaderRefusedWithoutAllocation();
+    void failedUploadLeavesNoFile();
+    void silentUnitTimesOut();
+    void hangUpFails();
+    void unknownOperation();
+};
+
+void tst_LinkTransfer::transfer_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("upload");
+    QTest::addColumn<double>("flip");
+    QTest::addColumn<double>("drop");
+    QTest::addColumn<int>("latency");
+    const QList<std::pair<const char *, int>> sizes = {
+        {"empty", 0}, {"one byte", 1}, {"one block", zlink::kDefaultBlockSize},
+        {"block plus one", zlink::kDefaultBlockSize + 1}, {"3 MiB", 3 * 1024 * 1024 + 17}};
+    struct sLine { const char *name; double flip; double drop; int latency; };
+    // About one 1 KiB frame in five damaged on the noisy lines: far worse than a real serial cable.
+    const sLine lines[] = {{"clean", 0, 0, 0}, {"flips", 2e-4, 0, 0}, {"drops", 0, 2e-4, 0},
+                           {"flips+drops+delay", 1e-4, 1e-4, 15}};
+    for (const auto &s : sizes) {
+        for (const sLine &l : lines) {
+            if (s.second > 1000000 && (l.latency > 0 || l.drop > 0))
+                continue; // the big file is covered by the other lines; keeps the suite short
+            for (bool up : {false, true}) {
+                QTest::addRow("%s %s %s", up ? "put" : "get", s.first, l.name)
+                    << s.second << up << l.flip << l.drop << l.latency;
+            }
+        }
+    }
+}
+
+void tst_LinkTransfer::transfer()
+{
+    QFETCH(int, size);
+    QFETCH(bool, upload);
+    QFETCH(double, flip);
+    QFETCH(double, drop);
+    QFETCH(int, latency);
+    const quint32 seed = quint32(size) * 7 + (upload ? 1 : 2);
+    sRig rig(faults(flip, drop, latency, 0, seed), faults(flip, drop, latency, 0, seed + 100));
+    const QByteArray data = randomBytes(size, seed);
+    QElapsedTimer t;
+    t.start();
+    QList<int> progress;
+    sLinkCallbacks cb;
+    cb.progress = [&](int p) { progress.append(p); };
+    bool ok = false;
+    QByteArray got;
+    if (upload) {
+        ok = rig.client->putFile("/statfs/up.bin", data, cb);
+        got = rig.unit.files().value("/statfs/up.bin");
+    } else {
+        rig.unit.setFile("/statfs/down.bin", data);
+        ok = rig.client->getFile("/statfs/down.bin", &got, cb);
+    }
+    if (qEnvironmentVariableIsSet("ZT_LINK_DEBUG")) {
+        const auto &c = rig.client->stats();
+        sLinkServerStats ss;
+        rig.runner->call([&](cLinkServer &s) { ss = s.stats(); });
+        qDebug("%lld ms: client in %llu dmg %llu req %llu retry %llu sent %llu resent %llu recv %llu; unit in %llu dmg %llu sent %llu resent %llu recv %llu",
+               t.elapsed(), c.framesIn, c.framesDamaged, c.requestsSent, c.requestRetries, c.blocksSent, c.blocksResent,
+               c.blocksReceived, ss.framesIn, ss.framesDamaged, ss.blocksSent, ss.blocksResent, ss.blocksReceived);
+    }
+    QVERIFY2(t.elapsed() < 60000, "transfer not bounded");
+    if (flip == 0 && drop == 0)
+        QVERIFY2(ok, qPrintable(rig.client->lastError()));
+    if (ok) {
+        QCOMPARE(got.size(), data.size());
+        QVERIFY(got == data);
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(progress.last(), 100);
+        for (int i = 1; i < progress.size(); ++i)
+            QVERIFY(progress[i] >= progress[i - 1]);
+    } else if (upload) {
+        QVERIFY(!rig.unit.files().contains("/statfs/up.bin"));
+    }
+    // No temporary names left behind, whatever happened.
+    for (const QByteArray &name : rig.unit.files().keys())
+        QVERIFY2(!name.endsWith(".zt-part"), name.constData());
+}
+
+void tst_LinkTransfer::commandsAndListing_data()
+{
+    QTest::addColumn<QByteArray>("listing");
+    QTest::newRow("entries") << QByteArray("|a*drw*0|\n\r|notes.txt*-rw*1700000000*512|");
+    QTest::newRow("empty") << QByteArray("Dir empty");
+    QTest::newRow("can't open") << QByteArray("Can't open dir");
+    QTest::newRow("can't get") << QByteArray("Can't get dir list");
+    QTest::newRow("unknown command") << QByteArray("Unknown command: ls");
+    QByteArray big;
+    for (int i = 0; i < 400; ++i)
+        big += "|file" + QByteArray::number(i) + ".log*-rw*1700000000*" + QByteArray::number(i * 13) + "|\n\r";
+    QTest::newRow("several blocks") << big;
+    QTest::newRow("malformed lines passed as given") << QByteArray("|a*b|\n\rgarbage\n\r|x*-rw*1*2*3|");
+}
+
+void tst_LinkTransfer::commandsAndListing()
+{
+    QFETCH(QByteArray, listing);
+    sRig rig(faults(1e-3, 0, 0, 0, 5), faults(1e-3, 0, 0, 0, 6));
+    rig.unit.setListing("/statfs", listing);
+    QByteArray answer;
+    QVERIFY2(rig.client->listDir("/statfs", &answer), qPrintable(rig.client->lastError()));
+    QCOMPARE(answer, listing);
+    QVERIFY(rig.client->command("GET_APP_RUN_STATE", 1500, &answer));
+    QCOMPARE(answer, QByteArray("DONE"));
+    QVERIFY(rig.client->command("BIG 20000", 3000, &answer));
+    QCOMPARE(answer, QByteArray(20000, 'x'));
+    QVERIFY(rig.client->command("RESTART NOBOOT", 3000, &answer));
+    QCOMPARE(answer, QByteArray("Unknown command: RESTART NOBOOT"));
+}
+
+void tst_LinkTransfer::textAroundFramesIgnored()
+{
+    sRig rig;
+    QByteArray seen;
+    rig.client->setTextSink([&](const QByteArray &t) { seen += t; });
+    std::atomic<bool> stop{false};
+    // The unit keeps printing its log while the host works.
+    std::thread logger([&] {
+        int n = 0;
+        while (!stop.load()) {
+            const QByteArray line = "NAV: fix=1 sats=" + QByteArray::number(n++) + "\r\n";
+            rig.runner->call([line](cLinkServer &s) { s.sendText(line); });
+            QThread::msleep(2);
+        }
+    });
+    rig.unit.setFile("/f", randomBytes(50000, 1));
+    QByteArray got;
+    const bool ok = rig.client->getFile("/f", &got);
+    QByteArray answer;
+    const bool cmdOk = rig.client->command("ECHO hello", 2000, &answer);
+    stop.store(true);
+    logger.join();
+    QVERIFY2(ok, qPrintable(rig.client->lastError()));
+    QVERIFY(got == randomBytes(50000, 1));
+    QVERIFY(cmdOk);
+    QCOMPARE(answer, QByteArray("hello"));
+    QVERIFY(seen.contains("NAV: fix=1 sats=1\r\n"));
+    // Text from the host reaches the unit's command line as text.
+    QVERIFY(rig.client->sendText("cli\r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.unit.text().contains("cli\r\n"), 2000);
+}
+
+void tst_LinkTransfer::cancelDownload()
+{
+    // A throttled line like a 115200 baud serial port.
+    sRig rig(faults(0, 0, 0, 11520), faults(0, 0, 0, 11520));
+    rig.unit.setFile("/big", randomBytes(200000, 4));
+    QElapsedTimer t;
+    qint64 cancelAt = -1;
+    sLinkCallbacks cb;
+    cb.progress = [&](int p) {
+        if (p >= 5 && cancelAt < 0)
+            cancelAt = t.elapsed();
+    };
+    cb.cancelled = [&] { return cancelAt >= 0; };
+    t.start();
+    QByteArray got;
+    QVERIFY(!rig.client->getFile("/big", &got, cb));
+    const qint64 returned = t.elapsed();
+    QVERIFY(got.isEmpty());
+    QVERIFY(cancelAt >= 0);
+    QVERIFY2(returned - cancelAt < 500, qPrintable(QString::number(returned - cancelAt)));
+    // The line is idle: nothing more crosses it in either direction.
+    QTRY_COMPARE_WITH_TIMEOUT(rig.channel.pending(cLinkChannel::ToHost), 0, 500);
+    const quint64 up = rig.channel.written(cLinkChannel::ToUnit);
+    const quint64 down = rig.channel.written(cLinkChannel::ToHost);
+    QTest::qWait(400);
+    QCOMPARE(rig.channel.written(cLinkChannel::ToUnit), up);
+    QCOMPARE(rig.channel.written(cLinkChannel::ToHost), down);
+    // And the link still works.
+    QByteArray answer;
+    QVERIFY(rig.client->command("ECHO again", 2000, &answer));
+    QCOMPARE(answer, QByteArray("again"));
+}
+
+void tst_LinkTransfer::cancelUpload()
+{
+    sRig rig(faults(0, 0, 0, 11520), faults(0, 0, 0, 11520));
+    QElapsedTimer t;
+    qint64 cancelAt = -1;
+    sLinkCallbacks cb;
+    cb.progress = [&](int p) {
+        if (p >= 10 && cancelAt < 0)
+            cancelAt = t.elapsed();
+    };
+    cb.cancelled = [&] { return cancelAt >= 0; };
+    t.start();
+    QVERIFY(!rig.client->putFile("/statfs/big", randomBytes(100000, 5), cb));
+    const qint64 returned = t.elapsed();
+    QVERIFY(cancelAt >= 0);
+    QVERIFY2(returned - cancelAt < 500, qPrintable(QString::number(returned - cancelAt)));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.channel.pending(cLinkChannel::ToUnit), 0, 500);
+    const quint64 up = rig.channel.written(cLinkChannel::ToUnit);
+    QTest::qWait(400);
+    QCOMPARE(rig.channel.written(cLinkChannel::ToUnit), up);
+    QVERIFY(rig.unit.files().isEmpty()); // neither the target nor a temporary file
+}
+
+void tst_LinkTransfer::retriedDeleteDeletesOnce()
+{
+    cMemoryUnit unit;
+    unit.setFile("/a", "1");
+    unit.setFile("/b", "2");
+    cLinkServer server(&unit);
+    auto requestFrame = [](quint16 id, quint8 op, const QByteArray &args) {
+        sLinkFrame f;
+        f.type = zlink::FrameRequest;
+        f.id = id;
+        f.payload = QByteArray(1, char(op)) + args;
+        return zlink::encodeFrame(f);
+    };
+    server.feed(requestFrame(1, zlink::OpHello, QByteArray(4, '\x01')));
+    server.feed(requestFrame(2, zlink::OpDeleteFile, "/a"));
+    const QByteArray first = server.takeOutput(1 << 20);
+    // The answer was lost; the host repeats the same request id, then a file named like it appears.
+    unit.setFile("/a", "new");
+    server.feed(requestFrame(2, zlink::OpDeleteFile, "/a"));
+    const QByteArray replay = server.takeOutput(1 << 20);
+    QCOMPARE(unit.deleteCalls(), QByteArrayList{"/a"});
+    QVERIFY(unit.files().contains("/a"));
+    QVERIFY(first.endsWith(replay)); // the very same answer frame
+    QCOMPARE(server.stats().replays, 1u);
+    // A new id is a new request.
+    server.feed(requestFrame(3, zlink::OpDeleteFile, "/a"));
+    server.takeOutput(1 << 20);
+    QCOMPARE(unit.deleteCalls().size(), 2);
+
+    // Through the client over a line that loses answers: still one delete per call.
+    sRig rig(faults(0, 0), faults(0.004, 0, 0, 0, 77));
+    for (int i = 0; i < 20; ++i)
+        rig.unit.setFile("/f" + QByteArray::number(i), "x");
+    for (int i = 0; i < 20; ++i)
+        QVERIFY2(rig.client->deleteFile("/f" + QByteArray::number(i)), qPrintable(rig.client->lastError()));
+    QCOMPARE(rig.unit.deleteCalls().size(), 20);
+    QVERIFY(rig.unit.files().isEmpty());
+}
+
+void tst_LinkTransfer::absurdSizes_data()
+{
+    QTest::addColumn<bool>("upload");
+    QTest::addColumn<qint64>("hostLimit");
+    QTest::addColumn<qint64>("unitLimit");
+    QTest::newRow("download over host limit") << false << qint64(100000) << qint64(-1);
+    QTest::newRow("download over unit limit") << false << qint64(-1) << qint64(100000);
+    QTest::newRow("upload over host limit") << true << qint64(100000) << qint64(-1);
+    QTest::newRow("upload over unit limit") << true << qint64(-1) << qint64(100000);
+}
+
+void tst_LinkTransfer::absurdSizes()
+{
+    QFETCH(bool, upload);
+    QFETCH(qint64, hostLimit);
+    QFETCH(qint64, unitLimit);
+    sRig rig({}, {}, unitLimit);
+    if (hostLimit >= 0) {
+        sLinkOptions o = rig.client->options();
+        o.maxFileSize = hostLimit;
+        rig.client->setOptions(o);
+    }
+    const QByteArray data = randomBytes(150000, 8);
+    QByteArray got;
+    bool ok;
+    if (upload) {
+        ok = rig.client->putFile("/x", data);
+    } else {
+        rig.unit.setFile("/x", data);
+        ok = rig.client->getFile("/x", &got);
+    }
+    QVERIFY(!ok);
+    QVERIFY2(rig.client->lastError().startsWith(QLatin1String("File too large: 150000 bytes (limit 100000)")),
+             qPrintable(rig.client->lastError()));
+    QVERIFY(got.isEmpty());
+    if (upload)
+        QVERIFY(rig.unit.files().isEmpty());
+    // The link is fine afterwards.
+    QByteArray answer;
+    QVERIFY(rig.client->command("ECHO ok", 2000, &answer));
+}
+
+void tst_LinkTransfer::absurdPutHeaderRefusedWithoutAllocation()
+{
+    cMemoryUnit unit;
+    cLinkServer server(&unit);
+    QByteArray args;
+    char b[4];
+    qToLittleEndian<quint16>(1024, b);
+    args.append(b, 2);
+    args.append(char(8));
+    qToLittleEndian<quint32>(0xFFFFFFFFu, b);
+    args.append(b, 4);
+    args.append(b, 4);
+    qToLittleEndian<quint16>(2, b);
+    args.append(b, 2);
+    args.append("/x");
+    sLinkFrame f;
+    f.type = zlink::FrameRequest;
+    f.id = 9;
+    f.payload = QByteArray(1, char(zlink::OpPut)) + args;
+    server.feed(zlink::encodeFrame(f));
+    cLinkDecoder dec;
+    QList<sLinkChunk> out;
+    const QByteArray wire = server.takeOutput(4096);
+    dec.feed(wire.constData(), int(wire.size()), &out);
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(quint8(out[0].frame.payload[0]), zlink::StatusTooLarge);
+    QVERIFY(out[0].frame.payload.contains("File too large: 4294967295 bytes"));
+    QVERIFY(!server.hasWork());
+}
+
+void tst_LinkTransfer::failedUploadLeavesNoFile()
+{
+    sRig rig;
+    rig.unit.setFile("/keep", "old contents");
+    rig.unit.setFailWrites(true);
+    QVERIFY(!rig.client->putFile("/keep", randomBytes(5000, 3)));
+    QVERIFY(rig.client->lastError().contains(QLatin1String("Disk full")));
+    QCOMPARE(rig.unit.files().value("/keep"), QByteArray("old contents"));
+    QCOMPARE(rig.unit.files().size(), 1);
+}
+
+void tst_LinkTransfer::silentUnitTimesOut()
+{
+    cDeadLine line;
+    cLinkClient client(&line);
+    sLinkOptions o;
+    o.timeoutMs = 700;
+    client.setOptions(o);
+    QElapsedTimer t;
+    t.start();
+    QByteArray answer;
+    QVERIFY(!client.command("GET_APP_RUN_STATE", 800, &answer));
+    QVERIFY(client.lastError().startsWith(QLatin1String("Time-out")));
+    QVERIFY(!client.getFile("/x", &answer));
+    QVERIFY(!client.putFile("/x", QByteArray(10000, 'a')));
+    QVERIFY(!client.listDir("/", &answer));
+    QVERIFY2(t.elapsed() < 4 * 800 + 1000, qPrintable(QString::number(t.elapsed())));
+}
+
+void tst_LinkTransfer::hangUpFails()
+{
+    sRig rig;
+    rig.unit.setFile("/f", randomBytes(300000, 2));
+    QElapsedTimer t;
+    sLinkCallbacks cb;
+    bool hung = false;
+    cb.progress = [&](int p) {
+        if (p >= 20 && !hung) {
+            hung = true;
+            rig.channel.hangUp();
+        }
+    };
+    t.start();
+    QByteArray got;
+    QVERIFY(!rig.client->getFile("/f", &got, cb));
+    QVERIFY(got.isEmpty());
+    QVERIFY(t.elapsed() < 3000);
+    QCOMPARE(rig.client->lastError(), QStringLiteral("Line closed"));
+}
+
+void tst_LinkTransfer::unknownOperation()
+{
+    cMemoryUnit unit;
+    cLinkServer server(&unit);
+    sLinkFrame f;
+    f.type = zlink::FrameRequest;
+    f.id = 4;
+    f.payload = QByteArray(1, char(99));
+    server.feed(zlink::encodeFrame(f));
+    cLinkDecoder dec;
+    QList<sLinkChunk> out;
+    const QByteArray wire = server.takeOutput(4096);
+    dec.feed(wire.constData(), int(wire.size()), &out);
+    QCOMPARE(out.size(), 1);
+    QCOMPARE(out[0].frame.id, quint16(4));
+    QCOMPARE(quint8(out[0].frame.payload[0]), zlink::StatusUnknownOp);
+}
+
+QTEST_GUILESS_MAIN(tst_LinkTransfer)
+#include "tst_linktransfer.moc"
