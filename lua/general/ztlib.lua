@@ -21,8 +21,9 @@ Everything lives in the table `ztl`; nothing here touches the hardware unless ca
                                    command and the prompt, or nil and a reason
   ztl.unit_command(cmd [, timeout_ms])
                                    a unit command through the unit plug-in's Lua function
-                                   (unit.command with the runner's call context) when present,
-                                   else through the serial command line; answer or nil, reason
+                                   unit.command when present (it takes the operator's cancel
+                                   from the global call_ctx), else through the serial command
+                                   line; answer or nil, reason
   ztl.number_after(text, key)      the first number after key in text ("VBAT=12.6" -> 12.6)
   ztl.i2c_write_hex(h, addr, hex)  writes the bytes given as hex; true or false, reason
   ztl.i2c_read_hex(h, addr, count) reads count bytes; hex text or nil, reason

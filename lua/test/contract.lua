@@ -87,6 +87,11 @@ function init_test_env()
     zt.log_err("no serial line: cannot test this unit")
     return false
   end
+  -- The unit plug-in's functions take their cancel query from call_ctx; without it a
+  -- unit command would run to its time-out after the operator cancelled.
+  if type(call_ctx) ~= "userdata" then
+    zt.log_warn("no call context: unit commands cannot be canceled")
+  end
   -- The unit runs its application only with the ignition on.
   set_outputs(true)
   zt.log_notice(string.format("test environment ready (%d tests)", #tests))
