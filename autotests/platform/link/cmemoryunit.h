@@ -27,12 +27,15 @@ public:
     QByteArray listDir(const QByteArray &path) override
     {
         QMutexLocker g(&m_lock);
-        if (!m_listings.contains(path) && !m_dirs.contains(path))
-            return "Can't open dir";
         if (m_listings.contains(path))
             return m_listings.value(path);
         QByteArrayList lines;
         const QByteArray prefix = path.endsWith('/') ? path : path + '/';
+        bool known = m_dirs.contains(path);
+        for (auto it = m_files.cbegin(); it != m_files.cend() && !known; ++it)
+            known = it.key().startsWith(prefix);
+        if (!known)
+            return "Can't open dir";
         for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
             if (it.key().startsWith(prefix) && !it.key().mid(prefix.size()).contains('/'))
                 lines << "|" + it.key().mid(prefix.size()) + "*-rw*1700000000*" + QByteArray::number(it.value().size()) + "|";
