@@ -58,7 +58,10 @@ public:
     static QStringList optionHelp();
 
 signals:
-    /** The line was closed after the configured number of bytes (emitted on the unit's thread). */
+    /**
+     * The line was closed after the configured number of bytes. Emitted on the unit's thread:
+     * connect before start(), queued or to a thread-safe slot.
+     */
     void hungUp();
 
 private:

@@ -75,7 +75,6 @@ private:
 
     sSimOptions m_options;
     cSimFileSystem *m_fs;
-    cSimHardware *m_hw;
     std::unique_ptr<cSimLogGenerator> m_log;
     std::unique_ptr<cLinkServer> m_link;
     qint64 m_nowUs = 0;

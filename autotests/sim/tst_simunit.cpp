@@ -2,17 +2,17 @@
 // line faults, options and the program.
 
 #include "ctestline.h"
+#include "ctestprogram.h"
 
 #include "sim/csimulatedunit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -82,6 +82,7 @@ private slots:
     void restartWithoutReader();
     void stopIsBoundedAndRepeatable();
     void programPrintsPathAndStopsOnSignal();
+    void programRefusesBadOptions_data();
     void programRefusesBadOptions();
     void programHelpListsEveryOption();
 };
@@ -236,19 +237,23 @@ void tst_SimUnit::flipDamagesBytesAtTheRate()
 
 void tst_SimUnit::hangupClosesAfterBytes()
 {
-    sUnit u({QStringLiteral("log-rate=0"), QStringLiteral("hangup=3000")});
-    QVERIFY(u.ok);
-    QSignalSpy spy(&u.unit, &cSimulatedUnit::hungUp);
-    QVERIFY(spy.isValid());
+    cSimulatedUnit unit;
+    QVERIFY(unit.setOptions({QStringLiteral("log-rate=0"), QStringLiteral("hangup=3000")}));
+    // Emitted on the unit's thread; connected before it starts.
+    std::atomic<int> signalled {0};
+    connect(&unit, &cSimulatedUnit::hungUp, this, [&signalled] { ++signalled; }, Qt::DirectConnection);
+    QVERIFY(unit.start());
+    cTestLine line;
+    QVERIFY(line.open(unit.ptyPath()));
     bool hungUp = false;
-    const QByteArray got = u.line.readUntilHangup(5000, &hungUp);
+    const QByteArray got = line.readUntilHangup(5000, &hungUp);
     QVERIFY(hungUp);
     QCOMPARE(got.size(), 3000);
-    QTRY_COMPARE(spy.count(), 1);
-    QVERIFY(u.unit.isHungUp());
+    QTRY_COMPARE(signalled.load(), 1);
+    QVERIFY(unit.isHungUp());
     // The line is gone for good; the next open fails.
     cTestLine again;
-    QVERIFY(!again.open(u.unit.ptyPath()));
+    QVERIFY(!again.open(unit.ptyPath()));
 }
 
 void tst_SimUnit::baudThrottles()
@@ -359,16 +364,14 @@ void tst_SimUnit::stopIsBoundedAndRepeatable()
 
 void tst_SimUnit::programPrintsPathAndStopsOnSignal()
 {
-    QProcess p;
-    p.start(programPath(), {QStringLiteral("--ready-ms=0"), QStringLiteral("--name=BUS-3")});
-    QVERIFY2(p.waitForStarted(5000), qPrintable(p.errorString()));
-    QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 5000);
-    const QString path = QString::fromLocal8Bit(p.readLine()).trimmed();
-    QVERIFY2(path.startsWith(QLatin1String("/dev/pts/")), qPrintable(path));
-    QTRY_VERIFY_WITH_TIMEOUT(p.canReadLine(), 5000);
-    const QString socketLine = QString::fromLocal8Bit(p.readLine()).trimmed();
+    cTestProgram p;
+    QVERIFY(p.start(programPath(), {QStringLiteral("--ready-ms=0"), QStringLiteral("--name=BUS-3")}));
+    const QString path = QString::fromLocal8Bit(p.readLine(5000));
+    QVERIFY2(path.startsWith(QLatin1String("/dev/pts/")), qPrintable(path + QString::fromLocal8Bit(p.standardError())));
+    const QString socketLine = QString::fromLocal8Bit(p.readLine(5000));
     QVERIFY2(socketLine.startsWith(QLatin1String("adapter socket: /")), qPrintable(socketLine));
     const QString socket = socketLine.mid(socketLine.indexOf(QLatin1Char('/')));
+    QVERIFY(QFile::exists(socket));
 
     cTestLine line;
     QVERIFY(line.open(path));
@@ -377,35 +380,40 @@ void tst_SimUnit::programPrintsPathAndStopsOnSignal()
 
     p.terminate();
     QVERIFY(p.waitForFinished(5000));
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(!QFile::exists(socket));
 }
 
+void tst_SimUnit::programRefusesBadOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("bad value") << QStringList {"--flip=2"} << QStringLiteral("option 'flip'");
+    QTest::newRow("unknown option") << QStringList {"--colour=blue"} << QStringLiteral("unknown option 'colour'");
+    QTest::newRow("no dashes") << QStringList {"ready-ms=5"} << QStringLiteral("unexpected argument 'ready-ms=5'");
+    QTest::newRow("no value") << QStringList {"--seed"} << QStringLiteral("malformed option 'seed'");
+}
+
 void tst_SimUnit::programRefusesBadOptions()
 {
-    const QList<QStringList> cases = {
-        {QStringLiteral("--flip=2")},
-        {QStringLiteral("--colour=blue")},
-        {QStringLiteral("ready-ms=5")},
-    };
-    for (const QStringList &args : cases) {
-        QProcess p;
-        p.start(programPath(), args);
-        QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitCode(), 2);
-        QVERIFY(p.readAllStandardOutput().isEmpty());
-        QVERIFY(!p.readAllStandardError().isEmpty());
-    }
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    cTestProgram p;
+    QVERIFY(p.start(programPath(), arguments));
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.standardOutput().isEmpty());
+    const QString text = QString::fromLocal8Bit(p.standardError());
+    QVERIFY2(text.contains(error), qPrintable(text));
 }
 
 void tst_SimUnit::programHelpListsEveryOption()
 {
-    QProcess p;
-    p.start(programPath(), {QStringLiteral("--help")});
+    cTestProgram p;
+    QVERIFY(p.start(programPath(), {QStringLiteral("--help")}));
     QVERIFY(p.waitForFinished(5000));
     QCOMPARE(p.exitCode(), 0);
-    const QString help = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QString help = QString::fromLocal8Bit(p.standardOutput());
     for (const char *key : {"flip=", "drop=", "delay-ms=", "baud=", "hangup=", "ready-ms=", "log-rate=", "package=",
                             "fs=", "seed=", "name=", "run-state=", "listing="})
         QVERIFY2(help.contains(QStringLiteral("--") + QLatin1String(key)), key);
