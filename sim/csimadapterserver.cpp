@@ -133,8 +133,10 @@ void cSimAdapterServer::accept()
 
 bool cSimAdapterServer::readClient(sClient &c, qint64 nowUs)
 {
+    // At most this much per pass, so one busy client cannot hold the unit's loop.
+    constexpr int kReadPerPass = 64 * 1024;
     char buf[4096];
-    for (;;) {
+    for (int total = 0; total < kReadPerPass;) {
         const ssize_t n = ::recv(c.fd, buf, sizeof buf, 0);
         if (n == 0) {
             c.closing = true;
@@ -148,20 +150,19 @@ bool cSimAdapterServer::readClient(sClient &c, qint64 nowUs)
             return false;
         }
         c.in.append(buf, qsizetype(n));
-        if (c.out.size() >= kMaxPendingOut)
-            break;
+        total += int(n);
     }
     qsizetype start = 0;
     for (;;) {
         const qsizetype nl = c.in.indexOf('\n', start);
         if (nl < 0)
             break;
-        if (c.discarding) {
+        if (c.discarding)
             c.discarding = false;
-        } else {
-            c.out += m_hw->handleRequest(c.in.mid(start, nl - start), nowUs);
-            c.out += '\n';
-        }
+        else if (nl - start > kMaxLine)
+            c.out += "ERR line too long\n";
+        else
+            c.out += m_hw->handleRequest(c.in.mid(start, nl - start), nowUs) + '\n';
         start = nl + 1;
     }
     c.in.remove(0, start);
