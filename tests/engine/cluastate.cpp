@@ -48,8 +48,12 @@ void quitHook(lua_State *L, lua_Debug *)
     void *ud = nullptr;
     lua_getallocf(L, &ud);
     auto *a = static_cast<cLuaState::sAlloc *>(ud);
-    if (a && a->quit && a->quit->load(std::memory_order_relaxed))
+    if (a && a->quit && a->quit->load(std::memory_order_relaxed)) {
+        // From now on every instruction fails, so a script that catches the error with
+        // pcall cannot go on: the first instruction after the pcall raises it again.
+        lua_sethook(L, quitHook, LUA_MASKCOUNT, 1);
         luaL_error(L, "script ended: the test runner is stopping");
+    }
 }
 
 void errorText(lua_State *L, int index, QString *out)
@@ -233,7 +237,7 @@ cLuaState::Stage cLuaState::run(const QByteArray &chunk, const char *chunkName, 
         *error = luasandbox::refusal(QStringLiteral("precompiled code"));
         return LoadFailed;
     }
-    sRun r{&chunk, chunkName, sandboxed};
+    sRun r{&chunk, chunkName, sandboxed, Done, QString()};
     QString fault;
     if (!protect(runImpl, &r, &fault)) {
         *error = fault;
@@ -260,7 +264,7 @@ cLuaState::sCall cLuaState::call(const char *function, const QList<QByteArray> &
 QStringList cLuaState::callForNames(const char *function, bool *ok, QString *error, int limit)
 {
     QStringList names;
-    sNames n{function, limit, &names};
+    sNames n{function, limit, &names, false, QString()};
     QString fault;
     if (!protect(namesImpl, &n, &fault)) {
         *ok = false;

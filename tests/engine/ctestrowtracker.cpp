@@ -121,10 +121,14 @@ void cTestRowTracker::apply(quint64 id, const QList<sCellWrite> &writes)
     // Copies: setData may emit signals that change the entries.
     const std::array<QPersistentModelIndex, CellCount> cells = it->cells;
     const std::weak_ptr<sTestRowState> weak = it->state;
+    // A row that lost any of its cells is gone for the engine: none of its writes land.
+    bool whole = true;
+    for (const QPersistentModelIndex &index : cells)
+        whole = whole && index.isValid();
     for (const sCellWrite &write : writes) {
-        const QPersistentModelIndex &index = cells[write.cell];
-        if (index.isValid())
-            m_model->setData(index, write.value, write.role);
+        if (!whole)
+            break;
+        m_model->setData(cells[write.cell], write.value, write.role);
     }
     if (std::shared_ptr<sTestRowState> state = weak.lock()) {
         QMutexLocker locker(&state->lock);

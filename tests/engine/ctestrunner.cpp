@@ -1083,7 +1083,7 @@ bool cTestRunner::setUpEnvironment()
         const sLuaPlugin *plugin = plugins->pluginByName(pluginName);
         if (!plugin || !plugin->addLuaFunctions)
             continue;
-        sPluginCall call{plugin};
+        sPluginCall call{plugin, false};
         QString fault;
         if (!m_lua->protect(pluginCallImpl, &call, &fault) || call.fault)
             note(QStringLiteral("Plug-in '%1' failed to add its Lua functions: %2")

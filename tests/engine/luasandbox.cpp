@@ -20,7 +20,10 @@ end
 
 local function refusing_library(name)
   return setmetatable({}, {
-    __index = function(_, k) return refuser(name .. "." .. tostring(k)) end,
+    __index = function(_, k)
+      if type(k) == "number" then return refuser(name .. "[" .. k .. "]") end
+      return refuser(name .. "." .. tostring(k))
+    end,
     __metatable = false })
 end
 
@@ -110,7 +113,13 @@ local function make()
     end
   end
   if type(G.debug) == "table" then substitutes[G.debug] = S.debug end
-  if type(G.package) == "table" then substitutes[G.package] = S.package end
+  if type(G.package) == "table" then
+    substitutes[G.package] = S.package
+    -- loaders, loaded, preload: each leads to native code or to the full libraries
+    for name, v in pairs(G.package) do
+      if type(v) == "table" then substitutes[v] = refusing_library("package." .. name) end
+    end
+  end
   S._G = S
   substitutes[G] = S
   -- Globals of the local scripts stay readable, with privileged values swapped out.

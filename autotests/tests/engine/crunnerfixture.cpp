@@ -1,0 +1,216 @@
+#include "crunnerfixture.h"
+
+#include "testmodelfixture.h"
+
+#include "platform/logging/clogengine.h"
+#include "platform/logging/clogmodel.h"
+#include "platform/logging/logs.h"
+#include "tests/engine/devicedescription.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace testmodel;
+
+namespace {
+
+QAbstractItemModel *allMessages()
+{
+    auto *engine = dynamic_cast<cLogEngine *>(logs::get());
+    static QAbstractItemModel *model = nullptr;
+    if (!model) {
+        // Before the model exists, so that nothing a test looks for is dropped.
+        engine->setCapacity(1000000);
+        model = engine->model(QStringLiteral("ALL"), QStringLiteral("ALL"));
+    }
+    engine->flush();
+    return model;
+}
+
+} // namespace
+
+cRunnerRelay::cRunnerRelay(cTestRunner *runner, QObject *parent) : QObject(parent)
+{
+    connect(runner, &cTestRunner::initFinished, this, &cRunnerRelay::initFinished, Qt::QueuedConnection);
+    connect(runner, &cTestRunner::deinitFinished, this, &cRunnerRelay::deinitFinished, Qt::QueuedConnection);
+    connect(runner, &cTestRunner::testFinished, this, &cRunnerRelay::testFinished, Qt::QueuedConnection);
+    connect(runner, &cTestRunner::testsCanceled, this, &cRunnerRelay::testsCanceled, Qt::QueuedConnection);
+    connect(runner, &cTestRunner::askUser, this, &cRunnerRelay::askUser, Qt::QueuedConnection);
+}
+
+cRunnerFixture::cRunnerFixture()
+{
+    for (const char *folder : {"scripts/general", "scripts/test", "tests"})
+        QDir(m_dir.path()).mkpath(QLatin1String(folder));
+    mark();
+}
+
+cRunnerFixture::~cRunnerFixture()
+{
+    destroyRunner();
+}
+
+sIODevice cRunnerFixture::defaultDevice()
+{
+    sIODevice device;
+    device.id = QStringLiteral("engine-test-port");
+    device.name = QStringLiteral("Unit U");
+    return device;
+}
+
+QString cRunnerFixture::luaString(const QString &text)
+{
+    return QLatin1Char('\'') + devicedescription::escaped(text) + QLatin1Char('\'');
+}
+
+QString cRunnerFixture::path(const QString &folder, const QString &file) const
+{
+    return QDir(m_dir.path()).absoluteFilePath(folder + QLatin1Char('/') + file);
+}
+
+void cRunnerFixture::writeScript(const QString &folder, const QString &file, const QByteArray &text)
+{
+    QFile out(path(folder, file));
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(text);
+}
+
+void cRunnerFixture::writeTests(const QList<QPair<QString, QString>> &tests, const QString &extra)
+{
+    QString text = QStringLiteral("local order = {}\nlocal bodies = {}\n");
+    for (const auto &test : tests) {
+        text += QStringLiteral("order[#order + 1] = %1\n").arg(luaString(test.first));
+        text += QStringLiteral("bodies[%1] = function()\n%2\nend\n").arg(luaString(test.first), test.second);
+    }
+    text += QStringLiteral(
+        "function zt_enumerate_tests() return order end\n"
+        "function zt_exec_test(name)\n"
+        "  local f = bodies[name]\n"
+        "  if f == nil then error('no test ' .. tostring(name)) end\n"
+        "  return f()\n"
+        "end\n");
+    text += extra;
+    writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"), text.toLatin1());
+}
+
+int cRunnerFixture::start(const sIODevice &device)
+{
+    if (!m_runner) {
+        m_runner = std::make_unique<cTestRunner>(nullptr, false);
+        m_runner->setAppRoot(m_dir.path());
+        m_relay = std::make_unique<cRunnerRelay>(m_runner.get());
+    }
+    QSignalSpy spy(m_relay.get(), &cRunnerRelay::initFinished);
+    m_runner->init(device, 1);
+    if (!spy.wait(20000))
+        return -1;
+    return spy.first().first().toInt();
+}
+
+void cRunnerFixture::destroyRunner()
+{
+    m_relay.reset();
+    m_runner.reset();
+    QCoreApplication::processEvents();
+}
+
+qint64 cRunnerFixture::timedDestroy()
+{
+    QElapsedTimer timer;
+    timer.start();
+    m_runner.reset();
+    const qint64 elapsed = timer.elapsed();
+    m_relay.reset();
+    return elapsed;
+}
+
+QStringList cRunnerFixture::fillModel()
+{
+    const QStringList names = m_runner->enumerateTests();
+    m_model.reset(makeTestModel(names));
+    return names;
+}
+
+cTestHandle cRunnerFixture::handle(int row) const
+{
+    return rowHandle(m_model.get(), row);
+}
+
+void cRunnerFixture::queue(int row)
+{
+    m_runner->queueTest(m_model->index(row, NameColumn), m_model->index(row, StatusColumn),
+                        m_model->index(row, TimeColumn), m_model->index(row, InfoColumn),
+                        m_model->index(row, StatisticsColumn));
+}
+
+void cRunnerFixture::cancel(int row)
+{
+    m_runner->cancelTest(m_model->index(row, NameColumn), m_model->index(row, StatusColumn),
+                         m_model->index(row, TimeColumn), m_model->index(row, InfoColumn),
+                         m_model->index(row, StatisticsColumn));
+}
+
+int cRunnerFixture::state(int row) const
+{
+    return m_model->index(row, StatusColumn).data(StateRole).toInt();
+}
+
+QString cRunnerFixture::details(int row) const
+{
+    return m_model->index(row, InfoColumn).data(DetailsRole).toString();
+}
+
+void cRunnerFixture::mark()
+{
+    m_logMark = allMessages()->rowCount();
+}
+
+QList<sLogged> cRunnerFixture::logs() const
+{
+    QAbstractItemModel *model = allMessages();
+    QList<sLogged> messages;
+    for (int row = m_logMark; row < model->rowCount(); ++row) {
+        sLogged m;
+        m.text = model->index(row, cLogModel::TextColumn).data().toString();
+        m.level = model->index(row, cLogModel::TextColumn).data(cLogModel::LevelRole).toInt();
+        m.source = model->index(row, cLogModel::SourceColumn).data().toString();
+        m.group = model->index(row, cLogModel::TextColumn).data(cLogModel::GroupRole).toString();
+        messages.append(m);
+    }
+    return messages;
+}
+
+bool cRunnerFixture::logged(const QString &text, int level, const QString &source, const QString &group) const
+{
+    const QList<sLogged> messages = logs();
+    for (const sLogged &m : messages) {
+        if (m.text == text && (level < 0 || m.level == level) && (source.isEmpty() || m.source == source)
+            && (group.isEmpty() || m.group == group))
+            return true;
+    }
+    return false;
+}
+
+int cRunnerFixture::count(const QString &text) const
+{
+    int n = 0;
+    const QList<sLogged> messages = logs();
+    for (const sLogged &m : messages)
+        n += m.text == text ? 1 : 0;
+    return n;
+}
+
+bool cRunnerFixture::waitLogged(const QString &text, int timeoutMs) const
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (count(text) > 0)
+            return true;
+        QTest::qWait(10);
+    }
+    return false;
+}

@@ -1,0 +1,934 @@
+#include "crunnerfixture.h"
+#include "testmodelfixture.h"
+
+#include "tests/engine/ctestrunner.h"
+#include "tests/engine/testroles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <limits>
+#include <memory>
+
+using namespace testmodel;
+
+namespace {
+
+using tTests = QList<QPair<QString, QString>>;
+
+// A test that waits, in the script, until the operator cancels it.
+const QString kWaitForCancel = QStringLiteral(
+    "zt.log('waiting')\n"
+    "while not zt.was_canceled() do zt.sleep(5) end\n"
+    "return true");
+
+} // namespace
+
+class tst_cTestRunner : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void statusOfATest_data();
+    void statusOfATest();
+    void argumentErrors_data();
+    void argumentErrors();
+    void portCallsWithRefusedHandle_data();
+    void portCallsWithRefusedHandle();
+    void scriptOutput_data();
+    void scriptOutput();
+    void progressTruncation_data();
+    void progressTruncation();
+    void unitDescriptionReachesScripts();
+    void deviceHandles_data();
+    void deviceHandles();
+    void scriptOrder();
+    void firstFailingScriptEndsSetUp_data();
+    void firstFailingScriptEndsSetUp();
+    void environmentFunctions_data();
+    void environmentFunctions();
+    void stopDuringSetUp();
+    void enumerationStopsAtEmptyName();
+    void repeatsAndStatistics();
+    void cancelRunning_data();
+    void cancelRunning();
+    void cancelQueued();
+    void cancelWithNothingRunning();
+    void invalidTestSkipped();
+    void quotesInTestNames();
+    void restartAllowed_data();
+    void restartAllowed();
+    void askUser_data();
+    void askUser();
+    void callerWaitsBoundedWhileScriptRuns();
+    void destructionEndsScripts_data();
+    void destructionEndsScripts();
+    void destructionDuringSetUp();
+    void closePortKeepsEnvironment();
+    void restartThread();
+    void logTextFormat();
+    void trustSetting();
+
+private:
+    std::unique_ptr<cRunnerFixture> f;
+};
+
+void tst_cTestRunner::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("ZovanToolsTests"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_ctestrunner"));
+}
+
+void tst_cTestRunner::init()
+{
+    f = std::make_unique<cRunnerFixture>();
+}
+
+void tst_cTestRunner::cleanup()
+{
+    f.reset();
+}
+
+void tst_cTestRunner::statusOfATest_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("details");
+    QTest::addColumn<bool>("errorSeen");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("true without a status is OK") << "return true" << 1 << "" << false << QStringList();
+    QTest::newRow("OK after warning stays warning")
+        << "zt.set_status_warn('w') zt.set_status_ok('o') return true" << 3 << "o" << false << QStringList();
+    QTest::newRow("error always wins")
+        << "zt.set_status_err('e') zt.set_status_ok('o') zt.set_status_warn('w') return true" << 2 << "w" << true
+        << QStringList();
+    QTest::newRow("warning over OK") << "zt.set_status_ok('o') zt.set_status_warn('w') return true" << 3 << "w"
+                                     << false << QStringList();
+    QTest::newRow("status without text keeps details")
+        << "zt.update_status_text('d') zt.set_status_warn() return true" << 3 << "d" << false << QStringList();
+    QTest::newRow("false is an error") << "return false" << 2 << "" << false
+                                       << QStringList{"Error executing test 'T'"};
+    QTest::newRow("nothing is an error") << "return" << 2 << "" << false
+                                         << QStringList{"[zt_exec_test]: result is not a boolean type",
+                                                        "Error executing test 'T'"};
+    QTest::newRow("a number counts as true") << "return 1" << 1 << "" << false
+                                             << QStringList{"[zt_exec_test]: result is not a boolean type"};
+    QTest::newRow("raised error") << "error('boom', 0)" << 2 << "" << false
+                                  << QStringList{"Cannot start test 'T' (LUA_ERRRUN: run error)", "boom"};
+    QTest::newRow("warning with nil, then the argument error")
+        << "zt.set_status_warn(nil) return true" << 2 << "" << false
+        << QStringList{"Cannot start test 'T' (LUA_ERRRUN: run error)", "[set_status] incorrect argument: string"};
+    QTest::newRow("OK text, then false") << "zt.set_status_ok('fine') return false" << 2 << "fine" << false
+                                         << QStringList{"Error executing test 'T'"};
+    QTest::newRow("status text") << "zt.update_status_text('12.60 V') return true" << 1 << "12.60 V" << false
+                                 << QStringList();
+}
+
+void tst_cTestRunner::statusOfATest()
+{
+    QFETCH(QString, body);
+    QFETCH(int, status);
+    QFETCH(QString, details);
+    QFETCH(bool, errorSeen);
+    QFETCH(QStringList, messages);
+
+    f->writeTests({{QStringLiteral("T"), body}});
+    QCOMPARE(f->start(), 0);
+    QCOMPARE(f->fillModel(), QStringList{"T"});
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(finished.isValid());
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->state(0), status);
+    QCOMPARE(f->details(0), details);
+    QCOMPARE(f->runner()->hasErrors(), errorSeen);
+    for (const QString &message : messages)
+        QVERIFY2(f->logged(message), qPrintable(message));
+    if (!messages.isEmpty() && messages.first().startsWith(QLatin1String("Cannot start")))
+        QVERIFY(f->logged(messages.first(), 3, QStringLiteral("T"), QStringLiteral("TEST")));
+
+    const QString statusText = cTestHandle::statusText(status);
+    const QString report = QStringLiteral("Test 'T' finished with status: ") + statusText
+                           + (details.isEmpty() ? QString() : QStringLiteral(", description: ") + details);
+    QVERIFY2(f->logged(report, 1, QStringLiteral("T"), QStringLiteral("TEST")), qPrintable(report));
+    const QString line = f->runner()->resultsText();
+    QVERIFY2(line.endsWith(statusText + (details.isEmpty() ? QString() : QStringLiteral(", ") + details)
+                           + QLatin1Char('\n')),
+             qPrintable(line));
+    QVERIFY(line.startsWith(QStringLiteral("T, ")));
+    QTRY_VERIFY(f->model()->index(0, TimeColumn).data(EndTimeRole).toDateTime().isValid());
+    QCOMPARE(f->model()->index(0, StatisticsColumn).data().toString(),
+             QStringLiteral("Runs: 1, OK: %1").arg(status == 1 ? 1 : 0));
+}
+
+void tst_cTestRunner::argumentErrors_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("message");
+    const QString h = QStringLiteral("call_ctx");
+    QTest::newRow("progress without value") << "zt.progress()" << "[progress] incorrect argument";
+    QTest::newRow("progress with text") << "zt.progress('x')" << "[progress] incorrect argument";
+    QTest::newRow("sleep with two values") << "zt.sleep(1, 2)" << "[sleep] incorrect argument";
+    QTest::newRow("log with two texts") << "zt.log('a', 'b')" << "[log] incorrect argument";
+    QTest::newRow("log_warn without text") << "zt.log_warn()" << "[log] incorrect argument";
+    QTest::newRow("log_err with a table") << "zt.log_err({})" << "[log] incorrect argument";
+    QTest::newRow("log_debug with a boolean") << "zt.log_debug(true)" << "[log] incorrect argument";
+    QTest::newRow("status with two texts") << "zt.set_status_ok('a', 'b')" << "[set_status] incorrect argument: count";
+    QTest::newRow("status with a table") << "zt.set_status_err({})" << "[set_status] incorrect argument: string";
+    QTest::newRow("status text missing") << "zt.update_status_text()" << "[update_status_text] incorrect argument: count";
+    QTest::newRow("status text boolean") << "zt.update_status_text(true)"
+                                         << "[update_status_text] incorrect argument: string";
+    QTest::newRow("was_canceled with a value") << "zt.was_canceled(1)" << "[was_canceled] incorrect argument";
+    QTest::newRow("serial_open without handle")
+        << "zt.serial_open()" << "[serial_open] incorrect argument: invalid argument count (expected to be 1)";
+    QTest::newRow("serial_close with text")
+        << "zt.serial_close('h')" << "[serial_close] incorrect argument: invalid handle (expected to be userdata, got string)";
+    QTest::newRow("is_open with table")
+        << "zt.is_open({})" << "[serial_is_open] incorrect argument: invalid handle (expected to be userdata, got table)";
+    QTest::newRow("flush with full userdata")
+        << "zt.serial_flush(io.stdout)" << "[serial_flush] incorrect argument: invalid handle (expected to be userdata, got userdata)";
+    QTest::newRow("baud rate not numeric")
+        << QStringLiteral("zt.serial_set_baud_rate(%1, 'fast')").arg(h) << "[serial_set_baud_rate] incorrect argument: ";
+    QTest::newRow("baud rate missing")
+        << QStringLiteral("zt.serial_set_baud_rate(%1)").arg(h)
+        << "[serial_set_baud_rate] incorrect argument: invalid argument count (expected to be 2)";
+    QTest::newRow("read with two values")
+        << QStringLiteral("zt.serial_read(%1, 10)").arg(h) << "[serial_read] incorrect argument: invalid argument count (expected to be 3)";
+    QTest::newRow("read size not numeric")
+        << QStringLiteral("zt.serial_read(%1, 'a', 1)").arg(h) << "[serial_read] incorrect argument: ";
+    QTest::newRow("read of nil handle")
+        << "zt.serial_read(nil, 1, 1)" << "[serial_read] incorrect argument: invalid handle (expected to be userdata, got nil)";
+    QTest::newRow("write without data")
+        << QStringLiteral("zt.serial_write(%1)").arg(h) << "[serial_write] incorrect argument: invalid argument count (expected to be 2)";
+    QTest::newRow("write of a table")
+        << QStringLiteral("zt.serial_write(%1, {})").arg(h) << "[serial_write] incorrect argument: ";
+    QTest::newRow("gpio name table")
+        << QStringLiteral("zt.gpio_get_state(%1, {})").arg(h)
+        << "[gpio_get_state] incorrect argument: invalid GPIO name (expected to be string, got table)";
+    QTest::newRow("gpio state number")
+        << QStringLiteral("zt.gpio_set_state(%1, 'OUT1', 1)").arg(h)
+        << "[gpio_set_state] incorrect argument: invalid state (expected to be boolean, got number)";
+    QTest::newRow("short gpio.set with nil name")
+        << QStringLiteral("zt.gpio.set(%1, nil, true)").arg(h)
+        << "[gpio_set_state] incorrect argument: invalid GPIO name (expected to be string, got nil)";
+    QTest::newRow("short gpio.get count")
+        << "zt.gpio.get()" << "[gpio_get_state] incorrect argument: invalid argument count (expected to be 2)";
+    QTest::newRow("i2c read count")
+        << QStringLiteral("zt.i2c.read(%1, 80)").arg(h) << "[i2c_read] incorrect argument: invalid argument count (expected to be 3)";
+    QTest::newRow("i2c write address text")
+        << QStringLiteral("zt.i2c.write(%1, 'x', 'data')").arg(h) << "[i2c_write] incorrect argument: ";
+    QTest::newRow("i2c write handle number")
+        << "zt.i2c.write(5, 80, 'data')" << "[i2c_write] incorrect argument: invalid handle (expected to be userdata, got number)";
+    QTest::newRow("ask_user count") << "zt.ask_user('q')" << "[ask_user] incorrect argument: count";
+    QTest::newRow("ask_user question") << "zt.ask_user({}, {})" << "[ask_user] incorrect argument: string";
+    QTest::newRow("ask_user fields") << "zt.ask_user('q', 'a')" << "[ask_user] incorrect argument: table";
+}
+
+void tst_cTestRunner::argumentErrors()
+{
+    QFETCH(QString, call);
+    QFETCH(QString, message);
+    f->writeTests({{QStringLiteral("T"),
+                    QStringLiteral("local ok, e = pcall(function() %1 end)\n"
+                                   "zt.update_status_text(ok and 'no error' or e)\nreturn true").arg(call)}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->details(0), message);
+}
+
+void tst_cTestRunner::portCallsWithRefusedHandle_data()
+{
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("result");
+    // call_ctx is a light userdata that no port knows: every port call fails without harm.
+    QTest::newRow("serial_read of nothing") << "zt.serial_read(call_ctx, 0, 100)" << "false 0 ''";
+    QTest::newRow("serial_read fails") << "zt.serial_read(call_ctx, 16, 10)" << "false 0 ''";
+    QTest::newRow("serial_write fails") << "zt.serial_write(call_ctx, 'ab\\0c')" << "false 0";
+    QTest::newRow("i2c read fails gives nil") << "zt.i2c.read(call_ctx, 80, 4)" << "false 0 nil";
+    QTest::newRow("gpio get fails") << "zt.gpio.get(call_ctx, 'IN1')" << "false false";
+    QTest::newRow("gpio set fails") << "zt.gpio_set_state(call_ctx, 'OUT1', true)" << "false";
+    QTest::newRow("open fails") << "zt.serial_open(call_ctx)" << "false";
+    QTest::newRow("huge read is bounded") << "zt.serial_read(call_ctx, 1e12, 1)" << "false 0 ''";
+}
+
+void tst_cTestRunner::portCallsWithRefusedHandle()
+{
+    QFETCH(QString, call);
+    QFETCH(QString, result);
+    f->writeTests({{QStringLiteral("T"),
+                    QStringLiteral("local r = { %1 }\n"
+                                   "local n = select('#', %1)\n"
+                                   "local parts = {}\n"
+                                   "for i = 1, n do\n"
+                                   "  local v = r[i]\n"
+                                   "  parts[i] = type(v) == 'string' and ('\\'' .. v .. '\\'') or tostring(v)\n"
+                                   "end\n"
+                                   "zt.update_status_text(table.concat(parts, ' '))\nreturn true").arg(call)}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->details(0), result);
+}
+
+void tst_cTestRunner::scriptOutput_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("tag");
+    QTest::newRow("print joins with two spaces") << "print('a', 1)" << "a  1" << 0 << "TRACE  ";
+    QTest::newRow("print skips what is no text") << "print('x', nil, {}, 2.5)" << "x  2.5" << 0 << "TRACE  ";
+    QTest::newRow("print without arguments logs nothing") << "print()" << QString() << -1 << QString();
+    QTest::newRow("log") << "zt.log('t')" << "t" << 0 << "TRACE  ";
+    QTest::newRow("log_notice") << "zt.log_notice('n')" << "n" << 1 << "NOTIFY ";
+    QTest::newRow("log_warn") << "zt.log_warn('w')" << "w" << 2 << "WARNING";
+    QTest::newRow("log_err") << "zt.log_err('e')" << "e" << 3 << "ERROR  ";
+    QTest::newRow("log_debug with a number") << "zt.log_debug(42)" << "42" << 4 << "DEBUG  ";
+    QTest::newRow("latin-1 bytes") << "zt.log('Pr\\252fung')" << QString::fromLatin1("Pr\xfc" "fung") << 0 << "TRACE  ";
+}
+
+void tst_cTestRunner::scriptOutput()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, text);
+    QFETCH(int, level);
+    QFETCH(QString, tag);
+    f->writeTests({{QStringLiteral("Output"), body + QStringLiteral("\nreturn true")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->state(0), 1);
+    const QString log = f->runner()->logText();
+    if (text.isNull()) {
+        QVERIFY(!log.contains(QStringLiteral("TRACE")));
+        QVERIFY(!f->model()->index(0, InfoColumn).data(OutputRole).toBool());
+        return;
+    }
+    QVERIFY(f->logged(text, level, QStringLiteral("Output"), QStringLiteral("TEST")));
+    QVERIFY2(log.contains(QStringLiteral("  ") + tag + QStringLiteral("  ") + text + QLatin1Char('\n')), qPrintable(log));
+    QTRY_VERIFY(f->model()->index(0, InfoColumn).data(OutputRole).toBool());
+}
+
+void tst_cTestRunner::progressTruncation_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("progress");
+    QTest::newRow("fraction cut off") << "33.9" << 33;
+    QTest::newRow("negative toward zero") << "-2.7" << -2;
+    QTest::newRow("whole") << "100" << 100;
+    QTest::newRow("numeric text") << "'55.5'" << 55;
+    QTest::newRow("beyond int") << "1e12" << std::numeric_limits<int>::max();
+    QTest::newRow("not a number") << "0/0" << 0;
+}
+
+void tst_cTestRunner::progressTruncation()
+{
+    QFETCH(QString, value);
+    QFETCH(int, progress);
+    f->writeTests({{QStringLiteral("P"), QStringLiteral("zt.progress(%1) return true").arg(value)}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->model()->index(0, StatusColumn).data(ProgressRole).toInt(), progress);
+}
+
+void tst_cTestRunner::unitDescriptionReachesScripts()
+{
+    sIODevice device = cRunnerFixture::defaultDevice();
+    device.name = QStringLiteral("Bob's \"unit\" \\ 2\n");
+    device.id = QStringLiteral("]] os.exit() --[[");
+    sIOSubDevice serial;
+    serial.varName = QStringLiteral("serial");
+    serial.type = QStringLiteral("serial");
+    serial.id = QStringLiteral("/dev/ttyX'");
+    sIOSubDevice gpio;
+    gpio.varName = QStringLiteral("gpio 0");
+    gpio.type = QStringLiteral("gpio");
+    gpio.id = QStringLiteral("chip");
+    gpio.gpio = {QStringLiteral("IN1"), QStringLiteral("OUT'1")};
+    device.devices = {serial, gpio};
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("handles.lua"),
+                   "handles = {}\n"
+                   "function set_device_handle(name, h) handles[#handles + 1] = name .. ':' .. type(h) return true end\n");
+    f->writeTests({}, QStringLiteral(
+        "function zt_enumerate_tests()\n"
+        "  local d = zt_io_device\n"
+        "  return { d.name, d.id, d.devices.serial.id, d.devices['gpio 0'].gpio[2], #d.devices['gpio 0'].gpio,\n"
+        "           handles[1], handles[2], tostring(zt_already_in_cli_mode) }\n"
+        "end\n"));
+    QCOMPARE(f->start(device), 0);
+    QCOMPARE(f->runner()->enumerateTests(),
+             QStringList({device.name, device.id, serial.id, QStringLiteral("OUT'1"), QStringLiteral("2"),
+                          QStringLiteral("serial:userdata"), QStringLiteral("gpio 0:userdata"), QStringLiteral("nil")}));
+}
+
+void tst_cTestRunner::deviceHandles_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("true") << "function set_device_handle() return true end" << 0 << QStringList();
+    QTest::newRow("false")
+        << "function set_device_handle(n) return n ~= 'gpio' end" << 2
+        << QStringList{"can't set handle for device 'Unit U - gpio'"};
+    QTest::newRow("missing") << "" << 2
+                             << QStringList{"can't execute function to set handle for device 'Unit U - serial': code = 2"};
+    QTest::newRow("raises") << "function set_device_handle() error('no') end" << 2
+                            << QStringList{"can't execute function to set handle for device 'Unit U - serial': code = 2"};
+    QTest::newRow("not boolean") << "function set_device_handle() return 'yes' end" << 0
+                                 << QStringList{"[set_device_handle]: result is not a boolean type"};
+    QTest::newRow("nil result fails") << "function set_device_handle() end" << 2
+                                      << QStringList{"[set_device_handle]: result is not a boolean type",
+                                                     "can't set handle for device 'Unit U - serial'"};
+}
+
+void tst_cTestRunner::deviceHandles()
+{
+    QFETCH(QString, function);
+    QFETCH(int, code);
+    QFETCH(QStringList, messages);
+    sIODevice device = cRunnerFixture::defaultDevice();
+    for (const char *name : {"serial", "gpio"}) {
+        sIOSubDevice sub;
+        sub.varName = QLatin1String(name);
+        sub.type = QLatin1String(name);
+        device.devices.append(sub);
+    }
+    f->writeScript(QStringLiteral("scripts/test"), QStringLiteral("handles.lua"), function.toLatin1() + "\n");
+    f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
+    QCOMPARE(f->start(device), code);
+    for (const QString &message : messages)
+        QVERIFY2(f->logged(message), qPrintable(message));
+    QCOMPARE(f->runner()->enumerateTests().isEmpty(), code != 0);
+}
+
+void tst_cTestRunner::scriptOrder()
+{
+    const QByteArray append = "order = order or {}\norder[#order + 1] = ";
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("b.lua"), append + "'general/b'\n");
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("a.lua"), append + "'general/a'\n");
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("notes.txt"), "error('not a script')\n");
+    f->writeScript(QStringLiteral("scripts/test"), QStringLiteral("a.lua"), append + "'test/a'\n");
+    QDir(f->root()).mkpath(QStringLiteral("scripts/general/sub.lua"));  // a folder, not a file
+    f->writeScript(QStringLiteral("tests"), QStringLiteral("z.lua"), append + "'tests/z'\n");
+    f->writeScript(QStringLiteral("tests"), QStringLiteral("y.lua"),
+                   append + "'tests/y'\nfunction zt_enumerate_tests() return order end\n");
+    QCOMPARE(f->start(), 0);
+    QCOMPARE(f->runner()->enumerateTests(),
+             QStringList({"general/a", "general/b", "test/a", "tests/y", "tests/z"}));
+}
+
+void tst_cTestRunner::firstFailingScriptEndsSetUp_data()
+{
+    QTest::addColumn<QByteArray>("failing");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("luaMessage");
+    QTest::newRow("run error") << QByteArray("error('broken script')") << "can't execute script (%1)" << "broken script";
+    QTest::newRow("syntax error") << QByteArray("function (") << "can't execute script (%1)" << "b.lua:1:";
+    QTest::newRow("empty") << QByteArray() << "script is empty (%1)" << QString();
+}
+
+void tst_cTestRunner::firstFailingScriptEndsSetUp()
+{
+    QFETCH(QByteArray, failing);
+    QFETCH(QString, message);
+    QFETCH(QString, luaMessage);
+    const QString marker = f->path(QStringLiteral("tests"), QStringLiteral("c-ran"));
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("a.lua"), "a = 1\n");
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("b.lua"), failing);
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("c.lua"),
+                   "io.open(" + cRunnerFixture::luaString(marker).toLatin1() + ", 'w'):close()\n");
+    f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
+    QCOMPARE(f->start(), 2);
+    const QString file = f->path(QStringLiteral("scripts/general"), QStringLiteral("b.lua"));
+    const QString expected = QStringLiteral("TestRunner: error initializing LUA - ") + message.arg(file);
+    QVERIFY2(f->logged(expected, 3), qPrintable(expected));
+    if (!luaMessage.isEmpty()) {
+        bool found = false;
+        for (const sLogged &m : f->logs())
+            found = found || (m.level == 3 && m.text.contains(luaMessage));
+        QVERIFY(found);
+    }
+    QVERIFY(!QFile::exists(marker));
+    QVERIFY(f->logged(QStringLiteral("init result = 0")));
+    QVERIFY(f->runner()->enumerateTests().isEmpty());
+    // The runner is idle again and a fixed script folder initialises.
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("b.lua"), "b = 2\n");
+    QCOMPARE(f->start(), 0);
+    QVERIFY(QFile::exists(marker));
+}
+
+void tst_cTestRunner::environmentFunctions_data()
+{
+    QTest::addColumn<QString>("functions");
+    QTest::addColumn<int>("initCode");
+    QTest::addColumn<int>("deinitCode");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("both missing") << "" << 0 << 0
+        << QStringList{"No function 'init_test_env' found for device 'Unit U'. Skipping init...",
+                       "No function 'deinit_test_env' found for device 'Unit U'. Skipping init..."};
+    QTest::newRow("both true") << "function init_test_env() return true end function deinit_test_env() return true end"
+        << 0 << 0
+        << QStringList{"Function 'init_test_env' was successfuly called for device 'Unit U'",
+                       "Function 'deinit_test_env' was successfuly called for device 'Unit U'"};
+    QTest::newRow("init false") << "function init_test_env() return false end" << 2 << -1
+        << QStringList{"Failed to init test environment for device 'Unit U'", "init result = 0"};
+    QTest::newRow("init raises") << "function init_test_env() error('no unit', 0) end" << 2 << -1
+        << QStringList{"Failed to execute function 'init_test_env' for device 'Unit U': code = 2", "no unit"};
+    QTest::newRow("init not a function") << "init_test_env = 5" << 0 << 0
+        << QStringList{"Found code 'init_test_env' for device 'Unit U', but it seems to be not a function"};
+    QTest::newRow("init not boolean") << "function init_test_env() return 'yes' end" << 0 << 0
+        << QStringList{"[init_test_env]: result is not a boolean type"};
+    QTest::newRow("deinit false") << "function deinit_test_env() return false end" << 0 << 2
+        << QStringList{"Failed to deinit test environment for device 'Unit U'"};
+    QTest::newRow("deinit raises") << "function deinit_test_env() error('stuck', 0) end" << 0 << 2
+        << QStringList{"Failed to execute function 'deinit_test_env' for device 'Unit U': code = 2", "stuck",
+                       "Failed to deinit test environment for device 'Unit U'"};
+}
+
+void tst_cTestRunner::environmentFunctions()
+{
+    QFETCH(QString, functions);
+    QFETCH(int, initCode);
+    QFETCH(int, deinitCode);
+    QFETCH(QStringList, messages);
+    f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}}, functions);
+    QCOMPARE(f->start(), initCode);
+    if (deinitCode >= 0) {
+        QSignalSpy deinit(f->relay(), &cRunnerRelay::deinitFinished);
+        f->runner()->deinit();
+        QVERIFY(deinit.wait(10000));
+        QCOMPARE(deinit.first().first().toInt(), deinitCode);
+        // Torn down whatever the script said: no tests, and a new init works.
+        QVERIFY(f->runner()->enumerateTests().isEmpty());
+        QVERIFY(!f->runner()->isBusy());
+    }
+    for (const QString &message : messages)
+        QVERIFY2(f->logged(message), qPrintable(message));
+    QCOMPARE(f->start(), initCode);
+}
+
+void tst_cTestRunner::stopDuringSetUp()
+{
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("wait.lua"),
+                   "zt.log('setting up')\nwhile not zt.was_canceled() do zt.sleep(5) end\n");
+    f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
+    auto runner = std::make_unique<cTestRunner>(nullptr, false);
+    runner->setAppRoot(f->root());
+    cRunnerRelay relay(runner.get());
+    QSignalSpy spy(&relay, &cRunnerRelay::initFinished);
+    QVERIFY(spy.isValid());
+    runner->init(cRunnerFixture::defaultDevice(), 1);
+    QVERIFY(f->waitLogged(QStringLiteral("setting up")));
+    runner->stopInitOrDeinitProcess();
+    QVERIFY(spy.wait(10000));
+    // The set-up itself succeeded, but the stop request wins.
+    QCOMPARE(spy.first().first().toInt(), 3);
+    QVERIFY(f->logged(QStringLiteral("Stop init or deinit process requested")));
+    QVERIFY(runner->enumerateTests().isEmpty());
+}
+
+void tst_cTestRunner::enumerationStopsAtEmptyName()
+{
+    f->writeTests({}, QStringLiteral("function zt_enumerate_tests() return { 'one', 'two', '', 'three' } end\n"));
+    QCOMPARE(f->start(), 0);
+    QCOMPARE(f->fillModel(), QStringList({"one", "two"}));
+    QCOMPARE(f->model()->rowCount(), 2);
+}
+
+void tst_cTestRunner::repeatsAndStatistics()
+{
+    f->writeTests({{QStringLiteral("A"), QStringLiteral("return true")},
+                   {QStringLiteral("B"), QStringLiteral("zt.set_status_err('bad') return false")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(finished.isValid());
+
+    f->runner()->runTests({f->handle(0), f->handle(1)}, 0);  // nothing at all
+    QTest::qWait(50);
+    QCOMPARE(finished.count(), 0);
+
+    f->runner()->runTests({f->handle(0), f->handle(1)}, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 6, 20000);
+    QVERIFY(f->waitLogged(QStringLiteral("All attempts finished")));
+    const QList<sLogged> messages = f->logs();
+    QStringList passes;
+    for (const sLogged &m : messages) {
+        if (m.text.startsWith(QLatin1String("Run attempts left")) || m.text == QLatin1String("All attempts finished")) {
+            passes.append(m.text);
+            QCOMPARE(m.level, 1);
+        }
+    }
+    QCOMPARE(passes, QStringList({"Run attempts left: 2", "Run attempts left: 1", "All attempts finished"}));
+
+    const QStringList lines = f->runner()->resultsText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 11);
+    for (int pass = 0; pass < 3; ++pass) {
+        QVERIFY2(lines.at(pass * 4).startsWith(QLatin1String("A, ")) && lines.at(pass * 4).endsWith(QLatin1String(", OK")),
+                 qPrintable(lines.at(pass * 4)));
+        QVERIFY(lines.at(pass * 4 + 1).startsWith(QLatin1String("B, ")));
+        QVERIFY(lines.at(pass * 4 + 1).endsWith(QLatin1String(", ERROR, bad")));
+        if (pass < 2) {
+            QVERIFY(lines.at(pass * 4 + 2).isEmpty());
+            QVERIFY(lines.at(pass * 4 + 3).isEmpty());
+        }
+    }
+    QCOMPARE(f->runner()->statisticsText(),
+             QStringLiteral("A:\n    run count - 3\n    ok - 3\n    warnings - 0\n    errors - 0\n\n"
+                            "B:\n    run count - 3\n    ok - 0\n    warnings - 0\n    errors - 3\n\n"));
+    QTRY_COMPARE(f->model()->index(1, StatisticsColumn).data().toString(), QStringLiteral("Runs: 3, OK: 0"));
+    QCOMPARE(f->model()->index(0, StatisticsColumn).data().toString(), QStringLiteral("Runs: 3, OK: 3"));
+    QCOMPARE(f->model()->index(0, StatisticsColumn).data(FailedRole).toBool(), false);
+    QCOMPARE(f->model()->index(1, StatisticsColumn).data(FailedRole).toBool(), true);
+    QVERIFY(f->runner()->hasErrors());
+    QVERIFY(!f->runner()->isBusy());
+
+    // A new batch starts from empty results.
+    f->runner()->runTests({f->handle(0)}, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 7, 10000);
+    QVERIFY(f->runner()->statisticsText().startsWith(QStringLiteral("A:\n    run count - 1\n")));
+    QCOMPARE(f->runner()->resultsText().count(QLatin1Char('\n')), 1);
+    f->runner()->clearResults();
+    QCOMPARE(f->runner()->statisticsText(), QString());
+    QCOMPARE(f->runner()->resultsText(), QString());
+    QCOMPARE(f->runner()->logText(), QString());
+}
+
+void tst_cTestRunner::cancelRunning_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("cancelTest, script returns true") << 0 << "true";
+    QTest::newRow("cancelCurrentTest, script returns false") << 1 << "false";
+    QTest::newRow("cancelAllTests, script returns nothing") << 2 << "";
+}
+
+void tst_cTestRunner::cancelRunning()
+{
+    QFETCH(int, how);
+    QFETCH(QString, result);
+    f->writeTests({{QStringLiteral("Long"),
+                    QStringLiteral("while not zt.was_canceled() do zt.sleep(5) end\nreturn ") + result}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QSignalSpy canceled(f->relay(), &cRunnerRelay::testsCanceled);
+    f->queue(0);
+    QTRY_COMPARE(f->state(0), 5);
+    if (how == 0)
+        f->cancel(0);
+    else if (how == 1)
+        f->runner()->cancelCurrentTest();
+    else
+        f->runner()->cancelAllTests();
+    QVERIFY(f->waitLogged(QStringLiteral("Cancel was requested for test Long")));
+    QVERIFY(canceled.wait(10000));
+    QTRY_COMPARE(f->state(0), 7);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(canceled.count(), 1);
+    QCOMPARE(f->runner()->statisticsText(), QString());
+    QCOMPARE(f->runner()->resultsText(), QString());
+    QVERIFY(!f->logged(QStringLiteral("Test 'Long' finished with status: CANCELED")));
+}
+
+void tst_cTestRunner::cancelQueued()
+{
+    f->writeTests({{QStringLiteral("A"), kWaitForCancel},
+                   {QStringLiteral("B"), QStringLiteral("return true")},
+                   {QStringLiteral("C"), QStringLiteral("return true")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QSignalSpy canceled(f->relay(), &cRunnerRelay::testsCanceled);
+    f->queue(0);
+    f->queue(1);
+    f->queue(2);
+    QVERIFY(f->waitLogged(QStringLiteral("waiting")));
+    QVERIFY(f->runner()->isBusy());
+    QTRY_COMPARE(f->state(1), 4);
+    f->cancel(1);
+    QTRY_COMPARE(f->state(1), 0);
+    QVERIFY(f->logged(QStringLiteral("Cancel was requested for test B")));
+    f->runner()->cancelAllTests();
+    QVERIFY(f->logged(QStringLiteral("Canceling all tests...")));
+    QTRY_COMPARE(f->state(2), 7);
+    QTRY_COMPARE(f->state(0), 7);
+    QVERIFY(canceled.wait(10000) || canceled.count() == 1);
+    QTest::qWait(100);
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!f->logged(QStringLiteral("Starting test 'B'")));
+    QVERIFY(!f->logged(QStringLiteral("Starting test 'C'")));
+    QCOMPARE(f->state(1), 0);
+    QTRY_VERIFY(!f->runner()->isBusy());
+
+    // The runner still takes tests after a cancel.
+    f->queue(1);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->state(1), 1);
+}
+
+void tst_cTestRunner::cancelWithNothingRunning()
+{
+    f->writeTests({{QStringLiteral("A"), QStringLiteral("return true")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy canceled(f->relay(), &cRunnerRelay::testsCanceled);
+    f->runner()->cancelCurrentTest();
+    QTRY_COMPARE(canceled.count(), 1);
+    f->cancel(0);  // neither running nor queued
+    QCOMPARE(f->state(0), 0);
+}
+
+void tst_cTestRunner::invalidTestSkipped()
+{
+    f->writeTests({{QStringLiteral("A"), kWaitForCancel}, {QStringLiteral("B"), QStringLiteral("return true")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    f->queue(1);
+    QVERIFY(f->waitLogged(QStringLiteral("waiting")));
+    f->model()->removeRow(1);
+    f->runner()->cancelCurrentTest();
+    QVERIFY(f->waitLogged(QStringLiteral("Invalid test skipped")));
+    QVERIFY(f->logged(QStringLiteral("Invalid test skipped"), 2));
+    QVERIFY(!f->logged(QStringLiteral("Starting test 'B'")));
+    QTRY_COMPARE(finished.count(), 1);
+}
+
+void tst_cTestRunner::quotesInTestNames()
+{
+    const QString name = QStringLiteral("it's \"quoted\" \\ [[x]]");
+    f->writeTests({{name, QStringLiteral("zt.set_status_ok(%1) return true").arg(cRunnerFixture::luaString(name))}});
+    QCOMPARE(f->start(), 0);
+    QCOMPARE(f->fillModel(), QStringList{name});
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->state(0), 1);
+    QCOMPARE(f->details(0), name);
+    QVERIFY(f->logged(QStringLiteral("Starting test '%1'").arg(name), 1));
+    QVERIFY(f->runner()->statisticsText().startsWith(name + QStringLiteral(":\n")));
+}
+
+void tst_cTestRunner::restartAllowed_data()
+{
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("arg");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("true") << "function is_restart_allowed() return true end" << "x" << true << QStringList();
+    QTest::newRow("depends on the argument") << "function is_restart_allowed(a) return a == 'reboot' end" << "reboot"
+                                             << true << QStringList();
+    QTest::newRow("refused") << "function is_restart_allowed(a) return a == 'reboot' end" << "other" << false
+                             << QStringList();
+    QTest::newRow("not boolean") << "function is_restart_allowed() return 1 end" << "x" << false
+                                 << QStringList{"Function is_restart_allowed should return boolean"};
+    QTest::newRow("raises") << "function is_restart_allowed() error('busy', 0) end" << "x" << false
+                            << QStringList{"Failed to call is_restart_allowed", "busy"};
+    QTest::newRow("missing") << "" << "x" << false << QStringList{"Failed to call is_restart_allowed"};
+}
+
+void tst_cTestRunner::restartAllowed()
+{
+    QFETCH(QString, function);
+    QFETCH(QString, arg);
+    QFETCH(bool, allowed);
+    QFETCH(QStringList, messages);
+    QVERIFY(!cTestRunner(nullptr, false).isRestartAllowed(arg));  // no environment yet
+    f->writeTests({}, function);
+    QCOMPARE(f->start(), 0);
+    QCOMPARE(f->runner()->isRestartAllowed(arg), allowed);
+    for (const QString &message : messages)
+        QVERIFY2(f->logged(message, 3), qPrintable(message));
+}
+
+void tst_cTestRunner::askUser_data()
+{
+    QTest::addColumn<QVariantList>("reply");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("details");
+    QTest::addColumn<int>("status");
+    QTest::newRow("answered") << QVariantList{QStringLiteral("123"), QStringLiteral("b")} << false << "123,b" << 1;
+    QTest::newRow("empty reply is a cancel") << QVariantList() << false << "nil" << 1;
+    QTest::newRow("operator cancels the test") << QVariantList() << true << "nil" << 7;
+}
+
+void tst_cTestRunner::askUser()
+{
+    QFETCH(QVariantList, reply);
+    QFETCH(bool, cancel);
+    QFETCH(QString, details);
+    QFETCH(int, status);
+    f->writeTests({{QStringLiteral("Ask"),
+                    QStringLiteral("local r = zt.ask_user('Serial number?', { 'SN', 'Batch' })\n"
+                                   "zt.update_status_text(r == nil and 'nil' or table.concat(r, ','))\n"
+                                   "return true")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy asked(f->relay(), &cRunnerRelay::askUser);
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(asked.isValid());
+    // A reply that nobody asked for is not taken as the answer.
+    f->runner()->userReply({QStringLiteral("stale")});
+    f->queue(0);
+    QVERIFY(asked.wait(10000));
+    QCOMPARE(asked.first().at(0).toString(), QStringLiteral("Ask"));
+    QCOMPARE(asked.first().at(1).toString(), QStringLiteral("Serial number?"));
+    QCOMPARE(asked.first().at(2).toStringList(), QStringList({"SN", "Batch"}));
+    if (cancel)
+        f->runner()->cancelCurrentTest();
+    else
+        f->runner()->userReply(reply);
+    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE(f->state(0), status);
+    QCOMPARE(f->details(0), details);
+}
+
+void tst_cTestRunner::callerWaitsBoundedWhileScriptRuns()
+{
+    f->writeTests({{QStringLiteral("A"), kWaitForCancel}},
+                  QStringLiteral("function is_restart_allowed() return true end\n"));
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    f->queue(0);
+    QVERIFY(f->waitLogged(QStringLiteral("waiting")));
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(f->runner()->enumerateTests(), QStringList());
+    QVERIFY(!f->runner()->isRestartAllowed(QStringLiteral("x")));
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed >= 1500 && elapsed < 5000, qPrintable(QString::number(elapsed)));
+    QVERIFY(f->logged(QStringLiteral("Tests not listed: the test runner is busy in a script"), 2));
+    f->runner()->cancelCurrentTest();
+    QTRY_COMPARE(f->state(0), 7);
+    QCOMPARE(f->runner()->enumerateTests(), QStringList{"A"});
+}
+
+void tst_cTestRunner::destructionEndsScripts_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::newRow("sleeping") << "zt.log('waiting') zt.sleep(60000) return true";
+    QTest::newRow("endless loop") << "zt.log('waiting') while true do end";
+    QTest::newRow("loop that catches errors") << "zt.log('waiting') while true do pcall(function() while true do end end) end";
+    QTest::newRow("sleeping in a loop that catches errors")
+        << "zt.log('waiting') while true do pcall(zt.sleep, 100000) end";
+    QTest::newRow("waiting for the operator") << "zt.log('waiting') zt.ask_user('q', { 'a' }) return true";
+}
+
+void tst_cTestRunner::destructionEndsScripts()
+{
+    QFETCH(QString, body);
+    f->writeTests({{QStringLiteral("Stuck"), body}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    f->queue(0);
+    QVERIFY(f->waitLogged(QStringLiteral("waiting")));
+    QTest::qWait(50);
+    const qint64 elapsed = f->timedDestroy();
+    QVERIFY2(elapsed < 1500, qPrintable(QString::number(elapsed)));
+    QVERIFY(!f->logged(QStringLiteral("Test runner thread did not stop within 3000 ms: terminating it")));
+}
+
+void tst_cTestRunner::destructionDuringSetUp()
+{
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("slow.lua"),
+                   "zt.log('setting up')\nzt.sleep(60000)\n");
+    auto runner = std::make_unique<cTestRunner>(nullptr, false);
+    runner->setAppRoot(f->root());
+    cRunnerRelay relay(runner.get());
+    QSignalSpy spy(&relay, &cRunnerRelay::initFinished);
+    runner->init(cRunnerFixture::defaultDevice(), 1);
+    QVERIFY(f->waitLogged(QStringLiteral("setting up")));
+    QElapsedTimer timer;
+    timer.start();
+    runner.reset();
+    QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!f->logged(QStringLiteral("Test runner thread did not stop within 3000 ms: terminating it")));
+}
+
+void tst_cTestRunner::closePortKeepsEnvironment()
+{
+    f->writeTests({{QStringLiteral("A"), QStringLiteral("return true")}});
+    QCOMPARE(f->start(), 0);
+    f->runner()->closePort(false);
+    QVERIFY(f->waitLogged(QStringLiteral("Close port branch")));
+    QVERIFY(!f->logged(QStringLiteral("Trying to reboot device 'Unit U'")));
+    QCOMPARE(f->runner()->enumerateTests(), QStringList{"A"});
+    f->runner()->closePort(true);
+    QVERIFY(f->waitLogged(QStringLiteral("Trying to reboot device 'Unit U'")));
+    QCOMPARE(f->runner()->enumerateTests(), QStringList{"A"});
+}
+
+void tst_cTestRunner::restartThread()
+{
+    f->writeTests({{QStringLiteral("A"), QStringLiteral("return true")}});
+    QCOMPARE(f->start(), 0);
+    const int started = f->count(QStringLiteral("test thread started"));
+    f->runner()->restartThread();
+    QVERIFY(f->logged(QStringLiteral("Thread restart request"), 0));
+    QTRY_VERIFY_WITH_TIMEOUT(f->count(QStringLiteral("test thread started")) > started, 10000);
+    QVERIFY(f->runner()->isRunning());
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+}
+
+void tst_cTestRunner::logTextFormat()
+{
+    f->writeTests({{QStringLiteral("A"), QStringLiteral("zt.log_warn('careful') zt.set_status_warn('w') return true")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    f->queue(0);
+    QVERIFY(finished.wait(10000));
+    const QStringList lines = f->runner()->logText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    const QRegularExpression stamp(QStringLiteral("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d-\\d\\d  "));
+    for (const QString &line : lines)
+        QVERIFY2(stamp.match(line).hasMatch(), qPrintable(line));
+    QVERIFY(lines.at(0).endsWith(QStringLiteral("  NOTIFY   Starting test 'A'")));
+    QVERIFY(lines.at(1).endsWith(QStringLiteral("  WARNING  careful")));
+    QVERIFY(lines.at(2).endsWith(QStringLiteral("  NOTIFY   Test 'A' finished with status: WARNING, description: w")));
+}
+
+void tst_cTestRunner::trustSetting()
+{
+    cTestRunner runner(nullptr, false);
+    QSettings settings;
+    settings.remove(QStringLiteral("TestRunner/TrustUnitPackages"));
+    QVERIFY(!runner.trustUnitPackages());
+    settings.setValue(QStringLiteral("TestRunner/TrustUnitPackages"), true);
+    settings.sync();
+    QVERIFY(runner.trustUnitPackages());
+    runner.setTrustUnitPackages(false);
+    QVERIFY(!runner.trustUnitPackages());
+    settings.remove(QStringLiteral("TestRunner/TrustUnitPackages"));
+}
+
+QTEST_GUILESS_MAIN(tst_cTestRunner)
+#include "tst_ctestrunner.moc"

@@ -1,0 +1,149 @@
+#include "tests/engine/devicedescription.h"
+
+#include "platform/port/siodevice.h"
+
+#include <QTest>
+
+#include <lua.hpp>
+
+#include <memory>
+
+namespace {
+
+sIOSubDevice sub(const QString &var, const QString &type, const QString &id, const QStringList &gpio = {})
+{
+    sIOSubDevice d;
+    d.varName = var;
+    d.type = type;
+    d.id = id;
+    d.gpio = gpio;
+    return d;
+}
+
+struct sLuaCloser
+{
+    void operator()(lua_State *L) const { lua_close(L); }
+};
+
+// Reads t[key] (t on top) as text; "<nil>" when it is no string.
+QString field(lua_State *L, const char *key)
+{
+    lua_getfield(L, -1, key);
+    const QString value = lua_isstring(L, -1) ? QString::fromLatin1(lua_tostring(L, -1)) : QStringLiteral("<nil>");
+    lua_pop(L, 1);
+    return value;
+}
+
+} // namespace
+
+
+class tst_DeviceDescription : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exactText_data();
+    void exactText();
+    void hostileValuesStayValues_data();
+    void hostileValuesStayValues();
+};
+
+void tst_DeviceDescription::exactText_data()
+{
+    QTest::addColumn<sIODevice>("device");
+    QTest::addColumn<QString>("text");
+
+    sIODevice bare;
+    bare.id = QStringLiteral("/dev/ttyUSB0");
+    bare.name = QStringLiteral("ZOVAN-3");
+    QTest::newRow("no sub-devices") << bare
+        << QStringLiteral("zt_io_device =\n{\n  id = '/dev/ttyUSB0',\n  name = 'ZOVAN-3',\n  devices =\n  {\n  },\n}\n");
+
+    sIODevice full = bare;
+    full.devices = {sub(QStringLiteral("serial"), QStringLiteral("serial"), QStringLiteral("/dev/ttyUSB0")),
+                    sub(QStringLiteral("gpio"), QStringLiteral("gpio"), QStringLiteral("/dev/gpiochip0"),
+                        {QStringLiteral("IN1"), QStringLiteral("OUT1"), QStringLiteral("IGN")}),
+                    sub(QStringLiteral("i2c"), QStringLiteral("i2c"), QStringLiteral("/dev/i2c-1"))};
+    QTest::newRow("serial, gpio, i2c") << full
+        << QStringLiteral("zt_io_device =\n{\n  id = '/dev/ttyUSB0',\n  name = 'ZOVAN-3',\n  devices =\n  {\n"
+                          "    serial = { handle = nil, type = 'serial', id = '/dev/ttyUSB0', gpio = {  } },\n"
+                          "    gpio = { handle = nil, type = 'gpio', id = '/dev/gpiochip0', gpio = { 'IN1', 'OUT1', 'IGN' } },\n"
+                          "    i2c = { handle = nil, type = 'i2c', id = '/dev/i2c-1', gpio = {  } },\n"
+                          "  },\n}\n");
+
+    sIODevice one = bare;
+    one.devices = {sub(QStringLiteral("gpio"), QStringLiteral("gpio"), QStringLiteral("chip"), {QStringLiteral("LED")})};
+    QTest::newRow("one GPIO name") << one
+        << QStringLiteral("zt_io_device =\n{\n  id = '/dev/ttyUSB0',\n  name = 'ZOVAN-3',\n  devices =\n  {\n"
+                          "    gpio = { handle = nil, type = 'gpio', id = 'chip', gpio = { 'LED' } },\n  },\n}\n");
+
+    sIODevice quoted = bare;
+    quoted.name = QStringLiteral("Bob's \\unit\\\n%1");
+    quoted.id = QStringLiteral("tab\there\x7f");
+    QTest::newRow("escaped values") << quoted
+        << QStringLiteral("zt_io_device =\n{\n  id = 'tab\\009here\\127',\n  name = 'Bob\\'s \\\\unit\\\\\\n%1',\n"
+                          "  devices =\n  {\n  },\n}\n");
+
+    sIODevice key = bare;
+    key.devices = {sub(QStringLiteral("end"), QStringLiteral("serial"), QStringLiteral("a")),
+                   sub(QStringLiteral("x = 1 } os.exit() --"), QStringLiteral("gpio"), QStringLiteral("b"),
+                       {QStringLiteral("it's")})};
+    QTest::newRow("names that are no Lua names") << key
+        << QStringLiteral("zt_io_device =\n{\n  id = '/dev/ttyUSB0',\n  name = 'ZOVAN-3',\n  devices =\n  {\n"
+                          "    ['end'] = { handle = nil, type = 'serial', id = 'a', gpio = {  } },\n"
+                          "    ['x = 1 } os.exit() --'] = { handle = nil, type = 'gpio', id = 'b', gpio = { 'it\\'s' } },\n"
+                          "  },\n}\n");
+}
+
+void tst_DeviceDescription::exactText()
+{
+    QFETCH(sIODevice, device);
+    QFETCH(QString, text);
+    QCOMPARE(devicedescription::text(device), text);
+}
+
+void tst_DeviceDescription::hostileValuesStayValues_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("quote and call") << QStringLiteral("x', name = os.exit(), y = '");
+    QTest::newRow("long bracket") << QStringLiteral("]] .. os.exit() .. [[");
+    QTest::newRow("back-slash before quote") << QStringLiteral("a\\' .. os.exit() .. '");
+    QTest::newRow("line breaks") << QStringLiteral("a\r\nb\n'\n");
+    QTest::newRow("escape then digits") << QStringLiteral("\x01" "23\x1f" "9");
+    QTest::newRow("latin-1 bytes") << QString::fromLatin1("Pr\xfc" "fger\xe4t");
+    QTest::newRow("empty") << QString();
+}
+
+void tst_DeviceDescription::hostileValuesStayValues()
+{
+    QFETCH(QString, value);
+    sIODevice device;
+    device.id = value;
+    device.name = value;
+    device.devices = {sub(value, value, value, {value, QStringLiteral("OUT1")})};
+
+    std::unique_ptr<lua_State, sLuaCloser> L(luaL_newstate());
+    // No libraries: a call that escaped the strings would fail to find os.
+    const QByteArray chunk = devicedescription::text(device).toLatin1();
+    QCOMPARE(luaL_loadbuffer(L.get(), chunk.constData(), size_t(chunk.size()), "zt_io_device"), 0);
+    QCOMPARE(lua_pcall(L.get(), 0, 0, 0), 0);
+
+    lua_getglobal(L.get(), "zt_io_device");
+    QVERIFY(lua_istable(L.get(), -1));
+    QCOMPARE(field(L.get(), "id"), value);
+    QCOMPARE(field(L.get(), "name"), value);
+    lua_getfield(L.get(), -1, "devices");
+    const QByteArray key = value.toLatin1();
+    lua_getfield(L.get(), -1, key.constData());
+    QVERIFY(lua_istable(L.get(), -1));
+    QCOMPARE(field(L.get(), "type"), value);
+    QCOMPARE(field(L.get(), "id"), value);
+    lua_getfield(L.get(), -1, "gpio");
+    lua_rawgeti(L.get(), -1, 1);
+    QCOMPARE(QString::fromLatin1(lua_tostring(L.get(), -1)), value);
+    lua_pop(L.get(), 1);
+    QCOMPARE(int(lua_objlen(L.get(), -1)), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_DeviceDescription)
+#include "tst_devicedescription.moc"
