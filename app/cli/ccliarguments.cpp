@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 bool isHelp(const QString &arg)
@@ -103,6 +105,13 @@ bool cCliArguments::parse(const QStringList &arguments)
         m_command = VersionCommand;
         return true;
     }
+    // --help anywhere after a command shows that command's help, whatever else is wrong.
+    const bool wantsHelp = std::any_of(rest.cbegin(), rest.cend(), isHelp);
+    if (wantsHelp && (first == QLatin1String("ports") || first == QLatin1String("test"))) {
+        m_command = HelpCommand;
+        m_helpFor = first == QLatin1String("ports") ? PortsCommand : TestCommand;
+        return true;
+    }
     if (first == QLatin1String("ports"))
         return parsePorts(rest);
     if (first == QLatin1String("test"))
@@ -147,11 +156,6 @@ bool cCliArguments::parsePorts(const QStringList &args)
     for (int i = 0; i < args.size(); ++i) {
         const QString arg = args.at(i);
         QString value;
-        if (isHelp(arg)) {
-            m_command = HelpCommand;
-            m_helpFor = PortsCommand;
-            return true;
-        }
         if (arg == QLatin1String("--sim")) {
             m_sim = true;
         } else if (matches(arg, "--sim-option")) {
@@ -173,11 +177,6 @@ bool cCliArguments::parseTest(const QStringList &args)
     for (int i = 0; i < args.size(); ++i) {
         const QString arg = args.at(i);
         QString value;
-        if (isHelp(arg)) {
-            m_command = HelpCommand;
-            m_helpFor = TestCommand;
-            return true;
-        }
         if (arg == QLatin1String("--sim")) {
             m_sim = true;
         } else if (arg == QLatin1String("--verbose")) {

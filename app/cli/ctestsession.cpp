@@ -85,6 +85,10 @@ void cTestSession::start()
     connect(m_runner.get(), &cTestRunner::testFinished, this, &cTestSession::onTestFinished);
     connect(m_runner.get(), &cTestRunner::deinitFinished, this, &cTestSession::onDeinitFinished);
     connect(m_runner.get(), &cTestRunner::needRestart, this, &cTestSession::onRunnerFault);
+    connect(m_runner.get(), &cTestRunner::testsCanceled, this, [this] {
+        if (m_state == Running && m_interrupted)
+            finishTests();
+    });
     connect(m_runner.get(), &cTestRunner::askUser, m_prompt, &cConsolePrompt::ask);
     connect(m_prompt, &cConsolePrompt::replied, this,
             [this](const QVariantList &reply) {
@@ -96,10 +100,16 @@ void cTestSession::start()
     m_state = Initialising;
     connect(&m_bound, &QTimer::timeout, this, [this] {
         if (m_state == Initialising) {
-            err(QStringLiteral("error: the unit did not get ready within %1 s").arg(kInitBoundMs / 1000));
+            if (m_interrupted)
+                err(QStringLiteral("warning: the set-up did not stop in time"));
+            else
+                err(QStringLiteral("error: the unit did not get ready within %1 s").arg(kInitBoundMs / 1000));
             m_runner->stopInitOrDeinitProcess();
             end(m_interrupted ? ExitTestError : ExitNoEnvironment);
-        } else if (m_state == Deinitialising || m_interrupted) {
+        } else if (m_state == Running && m_interrupted) {
+            err(QStringLiteral("warning: the running test did not stop in time"));
+            finishTests();
+        } else if (m_state == Deinitialising) {
             err(QStringLiteral("warning: the unit was not released in time"));
             end(m_interrupted ? ExitTestError : m_exitAfterDeinit);
         }
@@ -144,6 +154,10 @@ void cTestSession::onLogRows(int first, int last)
 {
     auto *log = qobject_cast<QAbstractItemModel *>(sender());
     if (!log)
+        return;
+    // Once tests run, failures are the tests' own results; the port's messages about them
+    // would only repeat them.
+    if (m_state != Initialising && !m_args.verbose())
         return;
     for (int row = first; row <= last; ++row) {
         const QModelIndex text = log->index(row, cLogModel::TextColumn);
@@ -330,7 +344,7 @@ void cTestSession::shutdown(int exitCode)
         return;
     m_exitAfterDeinit = exitCode;
     m_state = Deinitialising;
-    m_bound.start(kDeinitBoundMs);
+    m_bound.start(m_interrupted ? kInterruptBoundMs : kDeinitBoundMs);
     m_runner->deinit();
 }
 
@@ -362,14 +376,9 @@ void cTestSession::onInterrupted(int count)
         return;
     }
     if (m_state == Running) {
+        // The running script sees the cancel through was_canceled; testsCanceled follows once
+        // it has returned (or at once when nothing runs), and the results are reported then.
         m_runner->cancelAllTests();
-        if (m_report && !m_args.junitFile().isEmpty()) {
-            QString why;
-            if (!m_report->write(m_args.junitFile(), &why))
-                err(QStringLiteral("error: cannot write %1: %2").arg(m_args.junitFile(), why));
-        }
-        shutdown(ExitTestError);
-        m_bound.start(kInterruptBoundMs);
     }
 }
 

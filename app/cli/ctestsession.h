@@ -39,7 +39,7 @@ public:
     /** How long a unit may take to become ready before the session gives up. */
     static constexpr int kInitBoundMs = 480000;
     static constexpr int kDeinitBoundMs = 10000;
-    static constexpr int kInterruptBoundMs = 10000;
+    static constexpr int kInterruptBoundMs = 5000;
 
 signals:
     void finished(int exitCode);

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <csignal>
+
 namespace {
 
 struct sRun
@@ -116,6 +118,7 @@ private slots:
     void localTestsWithoutPackage();
     void onlyChosenTests();
     void onlyUnknownTest();
+    void interruptCancelsAndExits1();
 
 private:
     sRun runCli(const QStringList &args, int timeoutMs = 120000);
@@ -256,9 +259,10 @@ void tst_Cli::help_data()
 void tst_Cli::help()
 {
     QFETCH(QStringList, args);
+    QFETCH(QString, usage);
     const sRun r = runCli(args, 30000);
     QCOMPARE(r.exitCode, 0);
-    QVERIFY2(r.out.startsWith(QFETCH(QString, usage)), qPrintable(r.out));
+    QVERIFY2(r.out.startsWith(usage), qPrintable(r.out));
 }
 
 void tst_Cli::junitReport_data()
@@ -276,6 +280,8 @@ void tst_Cli::junitReport_data()
 void tst_Cli::junitReport()
 {
     QFETCH(QList<int>, statuses);
+    QFETCH(int, failures);
+    QFETCH(int, skipped);
     cJUnitReport report(QStringLiteral("ZOVAN-SIM"), QStringLiteral("sim:0"));
     for (int i = 0; i < statuses.size(); ++i)
         report.addCase({ QStringLiteral("t%1").arg(i), statuses.at(i), QStringLiteral("why <%1> & \"so\"").arg(i),
@@ -290,8 +296,8 @@ void tst_Cli::junitReport()
         const auto a = xml.attributes();
         if (xml.name() == QLatin1String("testsuite")) {
             QCOMPARE(a.value(QLatin1String("tests")).toInt(), statuses.size());
-            QCOMPARE(a.value(QLatin1String("failures")).toInt(), QFETCH(int, failures));
-            QCOMPARE(a.value(QLatin1String("skipped")).toInt(), QFETCH(int, skipped));
+            QCOMPARE(a.value(QLatin1String("failures")).toInt(), failures);
+            QCOMPARE(a.value(QLatin1String("skipped")).toInt(), skipped);
             QCOMPARE(a.value(QLatin1String("time")).toString(),
                      QString::number(1.5 * statuses.size(), 'f', 3));
         } else if (xml.name() == QLatin1String("testcase")) {
@@ -460,6 +466,55 @@ void tst_Cli::onlyUnknownTest()
     // The message names what the unit offers.
     QVERIFY2(r.err.contains(QLatin1String("Accelerometer")), qPrintable(r.err));
     QVERIFY(resultLines(r.out, packageOutcomes().keys()).isEmpty());
+}
+
+// Ctrl-C in the middle of a run: the tests are cancelled, the unit released, and the
+// program ends with 1 well within its bound.
+void tst_Cli::interruptCancelsAndExits1()
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), m_home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    const QString junit = m_home.filePath(QStringLiteral("interrupted.xml"));
+    p.start(m_program, { QStringLiteral("test"), QStringLiteral("--sim"), QStringLiteral("--runs"),
+                         QStringLiteral("5"), QStringLiteral("--junit"), junit });
+    QVERIFY(p.waitForStarted(10000));
+    QByteArray out;
+    QDeadlineTimer firstResult(60000);
+    while (!out.contains("Supply voltage, ") && !firstResult.hasExpired()) {
+        p.waitForReadyRead(1000);
+        out += p.readAllStandardOutput();
+    }
+    QVERIFY2(out.contains("Supply voltage, "), p.readAllStandardError().constData());
+    ::kill(pid_t(p.processId()), SIGINT);
+    QVERIFY2(p.waitForFinished(20000), "no exit within 20 s of Ctrl-C");
+    out += p.readAllStandardOutput();
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains(QLatin1String("interrupted")), qPrintable(err));
+    // Five passes take far longer than the way to the first result and back.
+    const QString text = QString::fromLocal8Bit(out);
+    QVERIFY(resultLines(text, packageOutcomes().keys()).size() < 5 * packageOutcomes().size());
+    // What ran is still reported: statistics, and a report whose skipped runs are the
+    // tests shown as cancelled.
+    QVERIFY2(text.contains(QLatin1String("Supply voltage:\n    run count - ")), qPrintable(text));
+    const int cancelled = text.count(QRegularExpression(QStringLiteral("^[^\n]+, CANCELED$"),
+                                                        QRegularExpression::MultilineOption));
+    QFile file(junit);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    int skipped = -1;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("testsuite"))
+            skipped = xml.attributes().value(QLatin1String("skipped")).toInt();
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(skipped, cancelled);
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)
