@@ -2,9 +2,49 @@
 
 #include "platform/port/port.h"
 
-cPortScanner::cPortScanner(QObject *parent) : QObject(parent) {}
-
-void cPortScanner::scan()
+cPortScanner::cPortScanner(QObject *parent) : QThread(parent)
 {
-    emit scanned(port::enumerate());
+    setObjectName(QStringLiteral("port scanner"));
+}
+
+cPortScanner::~cPortScanner()
+{
+    stop();
+    // Enumeration reads only sysfs and a small file; this is a last resort.
+    if (!wait(5000)) {
+        terminate();
+        wait(1000);
+    }
+}
+
+void cPortScanner::requestScan()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_requested = true;
+    }
+    m_wake.notify_one();
+}
+
+void cPortScanner::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_stop = true;
+    }
+    m_wake.notify_one();
+}
+
+void cPortScanner::run()
+{
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m_lock);
+            m_wake.wait(lock, [this] { return m_requested || m_stop; });
+            if (m_stop)
+                return;
+            m_requested = false;
+        }
+        emit scanned(port::enumerate());
+    }
 }

@@ -3,20 +3,38 @@
 #include "platform/port/siodevice.h"
 
 #include <QList>
-#include <QObject>
+#include <QThread>
 
-/** Enumerates the units on offer in its own thread, so a slow scan never stalls the GUI. */
-class cPortScanner : public QObject
+#include <condition_variable>
+#include <mutex>
+
+/**
+ * Enumerates the units on offer in its own thread, so a slow scan never stalls the GUI.
+ * It has no event loop: requests are counted under a lock and results leave as a queued signal.
+ */
+class cPortScanner : public QThread
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(cPortScanner)
 
 public:
     explicit cPortScanner(QObject *parent = nullptr);
+    /** Stops the thread, waiting for a scan in progress to end. */
+    ~cPortScanner() override;
 
-public slots:
-    void scan();
+    /** Asks for one scan; requests made while one is waiting are merged into it. */
+    void requestScan();
+    void stop();
 
 signals:
     void scanned(const QList<sIODevice> &devices);
+
+protected:
+    void run() override;
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    bool m_requested = false;
+    bool m_stop = false;
 };

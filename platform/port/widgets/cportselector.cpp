@@ -35,24 +35,15 @@ cPortSelector::cPortSelector(QWidget *parent, const QStringList &names)
     m_timer.setInterval(kScanIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &cPortSelector::refresh);
 
-    // Owned by the thread: deleted in it once its event loop has ended.
-    auto *scanner = new cPortScanner;
-    scanner->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, scanner, &QObject::deleteLater);
-    connect(this, &cPortSelector::scanRequested, scanner, &cPortScanner::scan, Qt::QueuedConnection);
-    connect(scanner, &cPortScanner::scanned, this, &cPortSelector::applyScan, Qt::QueuedConnection);
-    m_thread.setObjectName(QStringLiteral("port scanner"));
-    m_thread.start();
+    m_scanner = std::make_unique<cPortScanner>();
+    connect(m_scanner.get(), &cPortScanner::scanned, this, &cPortSelector::applyScan, Qt::QueuedConnection);
+    m_scanner->start();
 }
 
 cPortSelector::~cPortSelector()
 {
     m_timer.stop();
-    m_thread.quit();
-    if (!m_thread.wait(5000)) {
-        m_thread.terminate();
-        m_thread.wait(1000);
-    }
+    m_scanner.reset();
 }
 
 void cPortSelector::setMode(int mode)
@@ -92,7 +83,7 @@ void cPortSelector::refresh()
     if (m_scanPending)
         return;
     m_scanPending = true;
-    emit scanRequested();
+    m_scanner->requestScan();
 }
 
 QList<sIODevice> cPortSelector::filtered(const QList<sIODevice> &devices) const

@@ -4,10 +4,12 @@
 
 #include <QList>
 #include <QStringList>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
+class cPortScanner;
 class QComboBox;
 class QToolButton;
 
@@ -48,8 +50,6 @@ signals:
     /** Whether any unit is offered; after the first scan and at every change. */
     void hasContent(bool available);
     void currentDeviceChanged();
-    /** Internal: hands a scan request to the worker thread. */
-    void scanRequested();
 
 private:
     void applyScan(const QList<sIODevice> &devices);
@@ -62,7 +62,7 @@ private:
     QComboBox *m_combo;
     QToolButton *m_refresh;
     QTimer m_timer;
-    QThread m_thread;
+    std::unique_ptr<cPortScanner> m_scanner;
     QList<sIODevice> m_devices;
     QString m_preferredId;      // the operator's last choice
     QString m_currentSignature;
