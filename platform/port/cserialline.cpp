@@ -171,6 +171,9 @@ void cSerialLine::closeFdLocked(int drainMs)
     }
     // Whatever did not leave in time is dropped, so that close() cannot wait on the driver.
     tcflush(m_fd, TCOFLUSH);
+    // The exclusive flag belongs to the terminal, not to our descriptor: a terminal that
+    // someone else keeps open (the simulated unit does) would stay closed to other users.
+    ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
     m_fd = -1;
 }

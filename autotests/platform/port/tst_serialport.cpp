@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -80,6 +81,7 @@ private slots:
     void failedOpenLeavesNothingHeld_data();
     void failedOpenLeavesNothingHeld();
     void closingUnknownUnitIsHarmless();
+    void terminalLeftShareableAfterClose();
 };
 
 void tst_SerialPort::readTimesOutWithNothing_data()
@@ -557,6 +559,20 @@ void tst_SerialPort::closingUnknownUnitIsHarmless()
     sIODevice empty;
     empty.id = QStringLiteral("test:no-ports");
     QVERIFY(!port::open_port(empty));
+}
+
+void tst_SerialPort::terminalLeftShareableAfterClose()
+{
+    sOpenPty p(QStringLiteral("test:exclusive-flag"));
+    QVERIFY(p.opened);
+    int exclusive = -1;
+    QCOMPARE(ioctl(p.pty.slaveFd(), TIOCGEXCL, &exclusive), 0);
+    QCOMPARE(exclusive, 1);
+
+    // The test keeps the slave side open, so the flag would outlive our descriptor.
+    QVERIFY(port::close_port(p.unit, 300));
+    QCOMPARE(ioctl(p.pty.slaveFd(), TIOCGEXCL, &exclusive), 0);
+    QCOMPARE(exclusive, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)
