@@ -334,7 +334,7 @@ bool cSerialLine::flush()
     std::shared_lock<std::shared_timed_mutex> lock(m_stateLock);
     if (m_fd < 0 || m_hungUp)
         return false;
-    return tcflush(m_fd, TCIOFLUSH) == 0;
+    return tcflush(m_fd, TCIFLUSH) == 0;
 }
 
 bool cSerialLine::setBaudRate(unsigned int rate)

@@ -28,7 +28,7 @@ public:
     bool read(void *buffer, int capacity, int *count, int timeoutMs);
     /** Writes everything or fails once the line has taken nothing for kWriteStallMs. */
     bool write(const void *data, int length, int *count);
-    /** Discards unread input and unsent output. */
+    /** Discards input that arrived but was not read yet (output already written still goes out). */
     bool flush();
     bool setBaudRate(unsigned int rate);
 
