@@ -196,13 +196,14 @@ void cTestSession::onInitFinished(int code)
         shutdown(ExitNoEnvironment);
         return;
     }
+    m_report = std::make_unique<cJUnitReport>(m_device.name, m_device.id);
     if (chosen.isEmpty()) {
+        // An empty report still tells a CI job that the unit was reached.
         err(QStringLiteral("warning: the unit offers no tests"));
-        shutdown(ExitOk);
+        finishTests();
         return;
     }
     buildModel(names, chosen);
-    m_report = std::make_unique<cJUnitReport>(m_device.name, m_device.id);
     m_expectedRuns = chosen.size() * m_args.runs();
     err(QStringLiteral("Running %1 of %2 tests, %3 time(s)").arg(chosen.size()).arg(names.size()).arg(m_args.runs()));
 

@@ -119,6 +119,8 @@ private slots:
     void onlyChosenTests();
     void onlyUnknownTest();
     void interruptCancelsAndExits1();
+    void appDirScripts_data();
+    void appDirScripts();
 
 private:
     sRun runCli(const QStringList &args, int timeoutMs = 120000);
@@ -515,6 +517,63 @@ void tst_Cli::interruptCancelsAndExits1()
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QCOMPARE(skipped, cancelled);
+}
+
+void tst_Cli::appDirScripts_data()
+{
+    QTest::addColumn<QByteArray>("localTests");  // tests/local.lua; empty: no file
+    QTest::addColumn<QByteArray>("general");     // an extra scripts/general file; empty: none
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("expected");       // in stdout for 0 and 1, in stderr for 2
+    QTest::newRow("no tests at all") << QByteArray() << QByteArray() << 0 << "offers no tests";
+    QTest::newRow("a local test that fails")
+        << QByteArray("register_test('Custom', function() return ztl.fail('custom failure') end)\n"
+                      "register_test('Fine', function() return true end)")
+        << QByteArray() << 1 << ", ERROR, custom failure";
+    QTest::newRow("a local test that passes")
+        << QByteArray("register_test('Fine', function() zt.set_status_ok('fine') return true end)")
+        << QByteArray() << 0 << ", OK, fine";
+    QTest::newRow("a broken general script") << QByteArray("register_test('Fine', function() end)")
+                                             << QByteArray("this is not lua") << 2
+                                             << "cannot prepare the tests";
+}
+
+// --app-dir decides which scripts a run uses; the exit status follows what they do.
+void tst_Cli::appDirScripts()
+{
+    QFETCH(QByteArray, localTests);
+    QFETCH(QByteArray, general);
+    QFETCH(int, exitCode);
+    QFETCH(QString, expected);
+    QTemporaryDir app;
+    QVERIFY(app.isValid());
+    const QDir shipped(qEnvironmentVariable("ZOVAN_APP_ROOT"));
+    for (const char *sub : { "scripts/general", "scripts/test", "tests" })
+        QVERIFY(QDir(app.path()).mkpath(QLatin1String(sub)));
+    for (const char *file : { "scripts/general/ztlib.lua", "scripts/test/contract.lua" })
+        QVERIFY(QFile::copy(shipped.filePath(QLatin1String(file)), app.filePath(QLatin1String(file))));
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QFile f(app.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+    };
+    if (!localTests.isEmpty())
+        QVERIFY(write(QStringLiteral("tests/local.lua"), localTests));
+    if (!general.isEmpty())
+        QVERIFY(write(QStringLiteral("scripts/general/zz_broken.lua"), general));
+    const QString junit = m_home.filePath(QStringLiteral("appdir.xml"));
+    QFile::remove(junit);
+
+    const sRun r = runCli({ QStringLiteral("test"), QStringLiteral("--sim"), QStringLiteral("--sim-option"),
+                            QStringLiteral("package=none"), QStringLiteral("--app-dir"), app.path(),
+                            QStringLiteral("--junit"), junit });
+    QVERIFY2(r.finished, qPrintable(r.err));
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2((exitCode == 2 || expected.startsWith(QLatin1String("offers")) ? r.err : r.out).contains(expected),
+             qPrintable(r.out + r.err));
+    // The shipped local tests are not in this folder, so none of them may run.
+    QVERIFY(resultLines(r.out, localOutcomes().keys()).isEmpty());
+    // A report is written whenever the unit was reached.
+    QCOMPARE(QFile::exists(junit), exitCode != 2);
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)
