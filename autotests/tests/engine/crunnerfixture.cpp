@@ -96,16 +96,22 @@ void cRunnerFixture::writeTests(const QList<QPair<QString, QString>> &tests, con
     writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"), text.toLatin1());
 }
 
-int cRunnerFixture::start(const sIODevice &device)
+cTestRunner *cRunnerFixture::makeRunner(bool ownsPort)
 {
     if (!m_runner) {
-        m_runner = std::make_unique<cTestRunner>(nullptr, false);
+        m_runner = std::make_unique<cTestRunner>(nullptr, ownsPort);
         m_runner->setAppRoot(m_dir.path());
         m_relay = std::make_unique<cRunnerRelay>(m_runner.get());
     }
+    return m_runner.get();
+}
+
+int cRunnerFixture::start(const sIODevice &device, bool ownsPort)
+{
+    makeRunner(ownsPort);
     QSignalSpy spy(m_relay.get(), &cRunnerRelay::initFinished);
     m_runner->init(device, 1);
-    if (!spy.wait(20000))
+    if (!spy.wait(30000))
         return -1;
     return spy.first().first().toInt();
 }

@@ -57,8 +57,10 @@ public:
     /** tests/tests.lua with the named test bodies, enumerated in this order. */
     void writeTests(const QList<QPair<QString, QString>> &tests, const QString &extra = QString());
 
-    /** Creates the runner (not owning the port), initialises it and waits for the result. */
-    int start(const sIODevice &device = defaultDevice());
+    /** Creates the runner on first use, initialises it and waits for the result. */
+    int start(const sIODevice &device = defaultDevice(), bool ownsPort = false);
+    /** The runner, made on first use with the given port ownership. */
+    cTestRunner *makeRunner(bool ownsPort);
     cTestRunner *runner() const { return m_runner.get(); }
     cRunnerRelay *relay() const { return m_relay.get(); }
     void destroyRunner();
