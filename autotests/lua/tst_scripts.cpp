@@ -440,9 +440,9 @@ public:
 void healthyUnit(sBench &b)
 {
     b.unitCommands = {
-        { QStringLiteral("GET_POWER"), QStringLiteral("VBAT=12.6") },
-        { QStringLiteral("GET_GSM"), QStringLiteral("REGISTERED home, CSQ=21") },
-        { QStringLiteral("GET_STORAGE"), QStringLiteral("STORED=120 SENT=118 FREE=90") },
+        { QStringLiteral("GET_POWER"), QStringLiteral("VBAT=13.85 V, VEXT=24.10 V, VSCAP=2.75 V") },
+        { QStringLiteral("GET_GSM"), QStringLiteral("GSM: REGISTERED, NET=Beeline, CSQ=14") },
+        { QStringLiteral("GET_STORAGE"), QStringLiteral("STORAGE: STORED=233019 SENT=233010 FREE=90") },
     };
     b.unitEchoes = true;
 }
@@ -706,7 +706,8 @@ void tst_Scripts::restartRefusedWhileTesting()
     QVERIFY(lua.callBool("is_restart_allowed", "reboot"));
 }
 
-enum Fault { NoFault, BrokenIn3, EepromDropsWrites, NoUnitAnswers, HotBoard, NotRegistered, OperatorSaysYes };
+enum Fault { NoFault, BrokenIn3, EepromDropsWrites, NoUnitAnswers, HotBoard, NotRegistered, OperatorSaysYes,
+             LowSupply, MillivoltSupply, SentAheadOfStored, StorageFull };
 Q_DECLARE_METATYPE(Fault)
 
 using tOutcomes = QMap<QString, int>;
@@ -723,7 +724,17 @@ static void applyFault(sBench &b, Fault fault)
         b.unitEchoes = false;
         break;
     case HotBoard: b.temperatureRaw = qint16(95 * 256); break;
-    case NotRegistered: b.unitCommands[QStringLiteral("GET_GSM")] = QStringLiteral("NOT REGISTERED"); break;
+    case NotRegistered:
+        b.unitCommands[QStringLiteral("GET_GSM")] = QStringLiteral("GSM: NOT REGISTERED, searching");
+        break;
+    case LowSupply: b.unitCommands[QStringLiteral("GET_POWER")] = QStringLiteral("VBAT=8.20 V, VEXT=0.00 V"); break;
+    case MillivoltSupply: b.unitCommands[QStringLiteral("GET_POWER")] = QStringLiteral("POWER 12450 mV"); break;
+    case SentAheadOfStored:
+        b.unitCommands[QStringLiteral("GET_STORAGE")] = QStringLiteral("STORAGE: STORED=10 SENT=11 FREE=5");
+        break;
+    case StorageFull:
+        b.unitCommands[QStringLiteral("GET_STORAGE")] = QStringLiteral("STORAGE: STORED=10 SENT=9 FREE=0");
+        break;
     case OperatorSaysYes: b.operatorAnswer = QStringLiteral("yes"); break;
     }
 }
@@ -739,6 +750,11 @@ void tst_Scripts::unitPackageOutcomes_data()
     QTest::newRow("EEPROM ignores writes")
         << EepromDropsWrites << tOutcomes{ { QStringLiteral("EEPROM write and read back"), Error } };
     QTest::newRow("board too hot") << HotBoard << tOutcomes{ { QStringLiteral("Board temperature"), Error } };
+    QTest::newRow("supply too low") << LowSupply << tOutcomes{ { QStringLiteral("Supply voltage"), Error } };
+    QTest::newRow("supply in millivolts") << MillivoltSupply << tOutcomes{};
+    QTest::newRow("sent more than stored")
+        << SentAheadOfStored << tOutcomes{ { QStringLiteral("Storage counters"), Error } };
+    QTest::newRow("storage full") << StorageFull << tOutcomes{ { QStringLiteral("Storage counters"), Error } };
     QTest::newRow("no network") << NotRegistered << tOutcomes{ { QStringLiteral("GSM registration"), Error } };
     QTest::newRow("firmware without these commands")
         << NoUnitAnswers
