@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -95,7 +96,7 @@ const QList<sOptionSpec> &specs()
              o->logRate = r;
              return true;
          }},
-        {"package", "none|default", "'none': the unit has no /statfs/zovan_tools_tests.out (default)",
+        {"package", "none|default", "'none': the unit has no /statfs/zovan_tools_tests.out (it has)",
          [](const QString &v, sSimOptions *o, QString *why) {
              if (v == QLatin1String("none")) {
                  o->package = false;
@@ -186,10 +187,13 @@ bool cSimOptions::parse(const QStringList &list, sSimOptions *options, QString *
 
 QStringList cSimOptions::help()
 {
+    int width = 0;
+    for (const sOptionSpec &s : specs())
+        width = std::max(width, int(qstrlen(s.key) + 1 + qstrlen(s.value)));
     QStringList lines;
     for (const sOptionSpec &s : specs()) {
         const QString left = QStringLiteral("%1=%2").arg(QLatin1String(s.key), QLatin1String(s.value));
-        lines << QStringLiteral("%1  %2").arg(left, -24).arg(QLatin1String(s.description));
+        lines << QStringLiteral("%1  %2").arg(left, -width).arg(QLatin1String(s.description));
     }
     return lines;
 }

@@ -19,7 +19,7 @@ void printHelp()
                 "until interrupted (SIGINT or SIGTERM).\n\nOptions:\n");
     for (const QString &line : cSimulatedUnit::optionHelp())
         std::printf("  --%s\n", line.toLocal8Bit().constData());
-    std::printf("  --help                    this text\n");
+    std::printf("  --help  this text\n");
 }
 
 } // namespace
