@@ -103,8 +103,10 @@ public:
         m_channel.setFaults(cLinkChannel::ToUnit, f);
         f.seed = 12;
         m_channel.setFaults(cLinkChannel::ToHost, f);
-        m_runner = std::make_unique<cLinkServerRunner>(m_channel.unitEnd(), &m_unit, [this] {
-            return m_channel.pending(cLinkChannel::ToHost) < 64 ? 256 : 0;
+        // Like a unit's UART: hand the line a little at a time so it never queues far ahead.
+        const int chunk = rate > 0 ? 256 : 16384;
+        m_runner = std::make_unique<cLinkServerRunner>(m_channel.unitEnd(), &m_unit, [this, chunk] {
+            return m_channel.pending(cLinkChannel::ToHost) < chunk / 4 ? chunk : 0;
         });
         m_runner->start();
         m_client = std::make_unique<cLinkClient>(m_channel.hostEnd());

@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 
 void cLinkTxWindow::start(int blocks, int window, qint64 nowMs)
 {
@@ -16,7 +17,9 @@ void cLinkTxWindow::start(int blocks, int window, qint64 nowMs)
     m_sentAt = QVector<qint64>(m_blocks, 0);
     m_done = QVector<bool>(m_blocks, false);
     m_lost = QVector<bool>(m_blocks, false);
+    m_resent = QVector<bool>(m_blocks, false);
     m_lastProgress = nowMs;
+    m_lastAck = nowMs;
     m_lastProbe = nowMs;
     m_lastWasResend = false;
 }
@@ -25,7 +28,7 @@ int cLinkTxWindow::rtoMs() const
 {
     if (m_srtt < 0)
         return 300;
-    return int(std::clamp(2.0 * m_srtt + 20.0, 20.0, 3000.0));
+    return int(std::clamp(m_srtt + 4.0 * m_rttvar + 20.0, 20.0, 3000.0));
 }
 
 int cLinkTxWindow::next(qint64 nowMs)
@@ -43,14 +46,18 @@ int cLinkTxWindow::next(qint64 nowMs)
         m_lastWasResend = false;
         return m_nextNew;
     }
-    // Nothing new may go out: a block unacknowledged for longer than the round trip allows is
-    // taken as lost (its ack, or the block itself, was damaged and no later block proved it).
+    // Nothing new may go out. While acks keep coming, every loss is proven by a later block and
+    // resent above; only when the acks stop altogether (the last blocks or their acks were
+    // damaged) is the oldest missing block sent again, one per time-out, so a slow line that is
+    // merely full never gets flooded with copies.
     const int rto = rtoMs();
-    for (int b = m_base; b < end; ++b) {
-        if (!m_done[b] && nowMs - m_sentAt[b] >= rto && nowMs - m_lastProgress >= rto / 2) {
-            m_lastProbe = nowMs;
-            m_lastWasResend = true;
-            return b;
+    if (nowMs - qMax(m_lastAck, m_lastProbe) >= rto) {
+        for (int b = m_base; b < end; ++b) {
+            if (!m_done[b] && nowMs - m_sentAt[b] >= rto) {
+                m_lastProbe = nowMs;
+                m_lastWasResend = true;
+                return b;
+            }
         }
     }
     return -1;
@@ -62,6 +69,8 @@ void cLinkTxWindow::sent(int block, qint64 nowMs)
         return;
     if (block == m_nextNew)
         ++m_nextNew;
+    if (m_order[block] != 0)
+        m_resent[block] = true;
     m_order[block] = ++m_counter;
     m_sentAt[block] = nowMs;
     m_lost[block] = false;
@@ -72,6 +81,11 @@ bool cLinkTxWindow::ack(quint32 inOrder, const QByteArray &payload, qint64 nowMs
     if (payload.size() < 4 || inOrder > quint32(m_blocks))
         return false;
     const quint32 last = qFromLittleEndian<quint32>(payload.constData());
+    // Only an ack that reports a newly received frame shows the line is still delivering; the
+    // receiver's repeats of the same ack do not hold off the time-out.
+    if (last != m_prevLast)
+        m_lastAck = nowMs;
+    m_prevLast = last;
     bool progress = false;
     auto markDone = [&](int b) {
         if (b < 0 || b >= m_nextNew || m_done[b])
@@ -88,10 +102,18 @@ bool cLinkTxWindow::ack(quint32 inOrder, const QByteArray &payload, qint64 nowMs
             markDone(int(inOrder) + 1 + i);
     }
     if (last < quint32(m_nextNew) && m_order[int(last)] != 0) {
+        const bool fresh = !m_done[int(last)];
         markDone(int(last));
-        if (progress) {
+        // Only first copies give a round trip: for a resent block the ack may be the first copy's.
+        if (fresh && !m_resent[int(last)]) {
             const double sample = double(nowMs - m_sentAt[int(last)]);
-            m_srtt = m_srtt < 0 ? sample : 0.875 * m_srtt + 0.125 * sample;
+            if (m_srtt < 0) {
+                m_srtt = sample;
+                m_rttvar = sample / 2;
+            } else {
+                m_rttvar = 0.75 * m_rttvar + 0.25 * std::abs(m_srtt - sample);
+                m_srtt = 0.875 * m_srtt + 0.125 * sample;
+            }
         }
         const quint64 seen = m_order[int(last)];
         const int end = qMin(m_nextNew, m_base + m_window);
@@ -102,7 +124,9 @@ bool cLinkTxWindow::ack(quint32 inOrder, const QByteArray &payload, qint64 nowMs
     }
     while (m_base < m_blocks && m_done[m_base])
         ++m_base;
-    if (progress)
+    if (progress) {
         m_lastProgress = nowMs;
+        m_lastAck = nowMs;
+    }
     return progress;
 }

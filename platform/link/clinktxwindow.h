@@ -8,7 +8,7 @@
  * Sender half of a block transfer: which block goes out next. Keeps at most `window` blocks
  * unacknowledged, resends exactly the blocks that acks prove lost (sent before the block the
  * receiver saw last, on a line that keeps order), and probes the oldest missing block when
- * acknowledgements stop.
+ * acknowledgements stop for longer than the measured round trip allows.
  */
 class cLinkTxWindow
 {
@@ -39,8 +39,12 @@ private:
     QVector<qint64> m_sentAt;
     QVector<bool> m_done;
     QVector<bool> m_lost;
+    QVector<bool> m_resent;
     qint64 m_lastProgress = 0;
+    qint64 m_lastAck = 0;        // last ack that reported something new
+    quint32 m_prevLast = 0xFFFFFFFFu;
     qint64 m_lastProbe = 0;
     double m_srtt = -1;
+    double m_rttvar = 0;
     bool m_lastWasResend = false;
 };
