@@ -71,7 +71,7 @@ bool cTestScope::writePicture(const QString &root, const QString &name, const QC
 void cTestScope::closeNextModal(const std::function<void(QWidget *)> &inspect, bool *seen, int boundMs)
 {
     *seen = false;
-    auto poll = new QTimer(qApp);
+    auto poll = new QTimer(QCoreApplication::instance());
     const QDeadlineTimer deadline(boundMs);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, inspect, seen, deadline] {
         if (QWidget *modal = QApplication::activeModalWidget()) {

@@ -491,7 +491,7 @@ void tst_cMainWindow::corruptSettings_data()
 {
     QTest::addColumn<QByteArray>("content");
 
-    QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[[[\x01\x02=\n\x80\x81", 14);
+    QTest::newRow("binary garbage") << QByteArray::fromHex("00fffe5b5b5b01023d0a80815b4d61696e57696e646f77");
     QTest::newRow("broken values") << QByteArray("[MainWindow]\nGeometry=@Rect(1 2\nState=@ByteArray(\\x\n"
                                                  "SubState=@ByteArray(\\0\\0\\0\\xff)\nIsMaximized=@Variant(\\0\n");
     QTest::newRow("wrong types") << QByteArray("[MainWindow]\nGeometry=hello\nState=42\nSubState=true\n"

@@ -57,7 +57,7 @@ void tst_cLangManager::cleanup()
 
 void tst_cLangManager::removeTranslators()
 {
-    const auto translators = qApp->findChildren<QTranslator *>();
+    const auto translators = QCoreApplication::instance()->findChildren<QTranslator *>();
     for (QTranslator *translator : translators) {
         QCoreApplication::removeTranslator(translator);
         delete translator;
@@ -167,7 +167,7 @@ void tst_cLangManager::installTranslators()
         QSKIP("the translation catalogues are not built in this configuration");
     QSettings().setValue(QStringLiteral("Language/Current"), language);
 
-    const int installed = cLangManager::installTranslators(qApp);
+    const int installed = cLangManager::installTranslators(QCoreApplication::instance());
     QVERIFY(installed >= (language == QLatin1String("de") ? 1 : 0));
     QCOMPARE(QCoreApplication::translate("cMainWindow", "File"), file);
     QCOMPARE(cLangManager::installTranslators(nullptr), 0);
