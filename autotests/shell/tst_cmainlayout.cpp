@@ -18,40 +18,10 @@ class tst_cMainLayout : public QObject
     Q_OBJECT
 
 private slots:
-    void frames_data();
-    void frames();
     void placing_data();
     void placing();
     void frameLook();
 };
-
-void tst_cMainLayout::frames_data()
-{
-    QTest::addColumn<QString>("frame");
-    QTest::addColumn<int>("minHeight");
-    QTest::addColumn<int>("maxHeight");
-
-    QTest::newRow("corner") << "cornerFrame" << 36 << 36;
-    QTest::newRow("page selector") << "pageSelectorFrame" << 36 << 36;
-    QTest::newRow("main selector") << "mainSelectorFrame" << 0 << QWIDGETSIZE_MAX;
-    QTest::newRow("page") << "pageFrame" << 0 << QWIDGETSIZE_MAX;
-}
-
-void tst_cMainLayout::frames()
-{
-    QFETCH(QString, frame);
-    QFETCH(int, minHeight);
-    QFETCH(int, maxHeight);
-    cMainLayout layout;
-    const auto found = layout.findChild<QFrame *>(frame);
-    QVERIFY(found);
-    QCOMPARE(found->minimumHeight(), minHeight);
-    QCOMPARE(found->maximumHeight(), maxHeight);
-    QCOMPARE(found->frameShape(), QFrame::StyledPanel);
-    QCOMPARE(found->frameShadow(), QFrame::Raised);
-    if (frame == QLatin1String("cornerFrame"))
-        QCOMPARE(found->minimumWidth(), 14);
-}
 
 void tst_cMainLayout::placing_data()
 {

@@ -10,31 +10,9 @@ class tst_cPageSelector : public QObject
     Q_OBJECT
 
 private slots:
-    void orientation_data();
-    void orientation();
     void buttonsInAppendOrder();
     void buttonTriggersAction();
 };
-
-void tst_cPageSelector::orientation_data()
-{
-    QTest::addColumn<Qt::Orientation>("orientation");
-    QTest::newRow("vertical") << Qt::Vertical;
-    QTest::newRow("horizontal") << Qt::Horizontal;
-}
-
-void tst_cPageSelector::orientation()
-{
-    QFETCH(Qt::Orientation, orientation);
-    QWidget parent;
-    cPageSelector selector(&parent, orientation);
-    QCOMPARE(selector.orientation(), orientation);
-    QCOMPARE(selector.parentWidget(), &parent);
-    selector.setIconSize(QSize(64, 64));
-    QCOMPARE(selector.iconSize(), QSize(64, 64));
-    QVERIFY(!selector.isMovable());
-    QVERIFY(!selector.toggleViewAction()->isVisible());
-}
 
 void tst_cPageSelector::buttonsInAppendOrder()
 {
