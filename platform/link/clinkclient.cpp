@@ -122,6 +122,7 @@ bool cLinkClient::pump(int timeoutMs)
     }
     if (n == 0)
         return true;
+    m_lastBytesAt = m_clock.elapsed();
     QList<sLinkChunk> chunks;
     const quint64 damagedBefore = m_decoder.framesDamaged();
     m_decoder.feed(m_readBuffer.constData(), n, &chunks);
@@ -200,6 +201,9 @@ cLinkClient::eWait cLinkClient::request(quint8 op, const QByteArray &args, int t
             fail(QStringLiteral("Time-out: the unit did not answer within %1 ms").arg(timeoutMs));
             return WaitTimeout;
         }
+        // A long answer may still be on its way: while bytes are arriving, resending only adds load.
+        if (t >= nextResend && t - m_lastBytesAt < 100)
+            nextResend = m_lastBytesAt + 100;
         if (t >= nextResend) {
             if (!writeAll(encoded))
                 return WaitLineLost;

@@ -115,6 +115,7 @@ private:
     QList<sLinkFrame> m_pending;  // decoded, not yet consumed
     QElapsedTimer m_clock;
     QByteArray m_readBuffer;
+    qint64 m_lastBytesAt = -1000;
     QString m_error;
     quint16 m_lastId = 0;
     quint16 m_lastTransfer = 0;   // finished download whose late blocks are answered with a full ack

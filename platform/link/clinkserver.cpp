@@ -230,7 +230,8 @@ void cLinkServer::handleRequest(const sLinkFrame &frame)
         for (const sCached &c : std::as_const(m_cache)) {
             if (c.id == frame.id) {
                 ++m_stats.replays;
-                m_control.append(c.answer);
+                if (!m_control.contains(c.answer))
+                    m_control.append(c.answer);
                 return;
             }
         }

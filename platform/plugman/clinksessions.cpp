@@ -46,6 +46,13 @@ void cLinkSessions::setLastOpened(void *handle)
     m_lastOpened = handle;
 }
 
+void cLinkSessions::clear()
+{
+    QMutexLocker g(&m_lock);
+    m_sessions.clear();
+    m_lastOpened = nullptr;
+}
+
 void cLinkSessions::setTransportFactory(tTransportFactory factory)
 {
     QMutexLocker g(&m_lock);

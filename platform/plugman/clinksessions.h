@@ -35,6 +35,8 @@ public:
     /** The handle whose transfer mode was opened last (for Lua calls that name no handle). */
     void *lastOpened() const;
     void setLastOpened(void *handle);
+    /** Forgets every session. */
+    void clear();
     /** Replaces how sessions reach their line (tests); an empty factory restores the port. */
     void setTransportFactory(tTransportFactory factory);
 

@@ -36,7 +36,8 @@ bool exec(void *handle, const char *command, int length, char **answer, int *ans
     const std::shared_ptr<sLinkSession> s = cLinkSessions::instance().session(handle);
     if (!s)
         return false;
-    if (!s->lock.tryLock(kLockWaitMs)) {
+    // Another caller's transfer may hold the link; waiting longer than the command may take is no use.
+    if (!s->lock.tryLock(qMin(kLockWaitMs, timeoutMs))) {
         logs::add(QStringLiteral("%1: the link is busy").arg(me), 2);
         return false;
     }

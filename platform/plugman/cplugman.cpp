@@ -62,7 +62,7 @@ bool cPlugMan::loadPlugins() { return true; } // built in: always there
 void cPlugMan::unloadPlugins()
 {
     // Built-in tables stay valid; only the link sessions are forgotten.
-    cLinkSessions::instance().setTransportFactory({});
+    cLinkSessions::instance().clear();
 }
 
 int cPlugMan::pluginCount() const

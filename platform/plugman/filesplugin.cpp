@@ -22,7 +22,7 @@ constexpr int kEnterCliPauseMs = 150;
 
 const sPluginSetting kSettings[] = {
     {"commandTimeoutMs", "Time-out of one request to the unit, and of a stalled transfer, in ms (5000)", 0, 0, 0},
-    {"blockSize", "Bytes per transfer block, 64 to 16384 (1024)", 0, 0, 0},
+    {"blockSize", "Bytes per transfer block, 64 to 16384 (768)", 0, 0, 0},
     {"window", "Blocks sent ahead of their acknowledgements, 1 to 64 (8)", 0, 0, 0},
     {"retries", "Retries of a transfer whose whole-file checksum failed (3)", 0, 0, 0},
     {"maxFileSize", "Largest file accepted in either direction, bytes (67108864)", 0, 0, 0},

@@ -22,6 +22,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -90,6 +91,7 @@ private slots:
     void quotedPathsAndFailures();
     void progressAndCancelThroughContext();
     void commandPlugin();
+    void concurrentCallersShareOneLink();
     void luaPlugin();
 
 private:
@@ -337,6 +339,42 @@ void tst_PlugMan::commandPlugin()
     pm::get(false)->settingsHandle(QStringLiteral("zt-link-cmd"))->setValue(QStringLiteral("maxAnswerSize"), 1000);
     QVERIFY(!cmd->exec(handle(), "BIG 5000", 8, &answer, &length, nullptr, 2000));
     QVERIFY(!answer);
+}
+
+void tst_PlugMan::concurrentCallersShareOneLink()
+{
+    // The file runner and the test runner are different threads using the same port.
+    const sResPlugin *res = pm::get(false)->resPlugin(device());
+    const sCmdPlugin *cmd = pm::get(false)->cmdPlugin(device());
+    const QByteArray content = randomBytes(60000, 9);
+    m_unit->setFile("/f", content);
+    std::atomic<int> fileOk{0};
+    std::atomic<int> cmdOk{0};
+    std::thread files([&] {
+        for (int i = 0; i < 5; ++i) {
+            char *data = nullptr;
+            int size = 0;
+            if (res->getFile(handle(), "test-port", "\"/f\"", &data, &size, nullptr)
+                && QByteArray(data, size) == content)
+                ++fileOk;
+            std::free(data);
+        }
+    });
+    std::thread commands([&] {
+        for (int i = 0; i < 20; ++i) {
+            char *answer = nullptr;
+            int length = 0;
+            const QByteArray text = "ECHO " + QByteArray::number(i);
+            if (cmd->exec(handle(), text.constData(), int(text.size()), &answer, &length, nullptr, 5000)
+                && QByteArray(answer, length) == QByteArray::number(i))
+                ++cmdOk;
+            std::free(answer);
+        }
+    });
+    files.join();
+    commands.join();
+    QCOMPARE(fileOk.load(), 5);
+    QCOMPARE(cmdOk.load(), 20);
 }
 
 void tst_PlugMan::luaPlugin()
