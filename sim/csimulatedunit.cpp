@@ -109,8 +109,7 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
     // the latency, so a slow line never runs seconds behind the unit.
     const qint64 rate = options.baud > 0 ? options.baud / 10 : 0;
     const qint64 inFlight = rate * options.delayMs / 1000;
-    const qint64 toHostBound = (rate > 0 ? std::max<qint64>(1024, rate / 20) : 256 * 1024) + inFlight;
-    const qint64 toUnitBound = (rate > 0 ? std::max<qint64>(1024, rate / 20) : 256 * 1024) + inFlight;
+    const qint64 lineBound = (rate > 0 ? std::max<qint64>(1024, rate / 20) : 256 * 1024) + inFlight;
     const qint64 hangupAt = options.hangupBytes;
 
     core->powerOn(now());
@@ -154,8 +153,8 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
             }
         }
         core->tick(t, toHostPipe->size());
-        while (toHostPipe->size() < toHostBound) {
-            const QByteArray chunk = core->takeOutput(int(std::min<qint64>(16384, toHostBound - toHostPipe->size())));
+        while (toHostPipe->size() < lineBound) {
+            const QByteArray chunk = core->takeOutput(int(std::min<qint64>(16384, lineBound - toHostPipe->size())));
             if (chunk.isEmpty())
                 break;
             toHostPipe->push(chunk, t);
@@ -184,7 +183,7 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
         const bool lineOpen = pty->isOpen();
         if (lineOpen) {
             short events = 0;
-            if (toUnit->size() < toUnitBound && budget() > 0)
+            if (toUnit->size() < lineBound && budget() > 0)
                 events |= POLLIN;
             if (writeBlocked)
                 events |= POLLOUT;
