@@ -8,6 +8,7 @@
 #include <QSemaphore>
 #include <QTest>
 #include <QThread>
+#include <QWaitCondition>
 
 #include <atomic>
 #include <memory>
@@ -120,6 +121,8 @@ private slots:
     void queuedSignalsCarryValues();
     void invokeMethodReachesGuiThread();
     void semaphoreRequestsAnsweredBySignal();
+    void semaphoreHandsOverResult();
+    void waitConditionHandsOverUnderMutex();
     void resultReadAfterWait_data();
     void resultReadAfterWait();
     void workerDestroyedAfterWait();
@@ -203,6 +206,66 @@ void tst_TsanClean::semaphoreRequestsAnsweredBySignal()
     }
     worker.stop();
     QVERIFY(worker.wait(kWaitMs));
+}
+
+// The worker fills plain data, then releases; the taker reads only after acquiring.
+void tst_TsanClean::semaphoreHandsOverResult()
+{
+    QSemaphore ready;
+    QSemaphore consumed;
+    QList<int> slot;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        for (int round = 0; round < 200; ++round) {
+            if (!consumed.tryAcquire(1, kWaitMs))
+                return;
+            slot = QList<int>(round % 7 + 1, round);
+            ready.release();
+        }
+    }));
+    worker->start();
+    for (int round = 0; round < 200; ++round) {
+        consumed.release();
+        QVERIFY(ready.tryAcquire(1, kWaitMs));
+        QCOMPARE(slot.size(), round % 7 + 1);
+        QCOMPARE(slot.first(), round);
+    }
+    QVERIFY(worker->wait(kWaitMs));
+}
+
+// The blocking pattern of Qt's serial-port example: requests and answers under one mutex,
+// the worker sleeping on a wait condition in between.
+void tst_TsanClean::waitConditionHandsOverUnderMutex()
+{
+    QMutex lock;
+    QWaitCondition changed;
+    int request = 0;
+    int answer = 0;
+    bool quit = false;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        QMutexLocker locker(&lock);
+        while (!quit) {
+            if (request != 0) {
+                answer = request * 3;
+                request = 0;
+                changed.wakeAll();
+            }
+            changed.wait(&lock, QDeadlineTimer(100));
+        }
+    }));
+    worker->start();
+    for (int i = 1; i <= 200; ++i) {
+        QMutexLocker locker(&lock);
+        request = i;
+        changed.wakeAll();
+        while (answer != 3 * i)
+            QVERIFY(changed.wait(&lock, QDeadlineTimer(kWaitMs)));
+    }
+    {
+        QMutexLocker locker(&lock);
+        quit = true;
+        changed.wakeAll();
+    }
+    QVERIFY(worker->wait(kWaitMs));
 }
 
 void tst_TsanClean::resultReadAfterWait_data()
