@@ -94,7 +94,7 @@ void cLogWidget::setUpView(QTableView *view)
     columns->setStretchLastSection(true);
     columns->setHighlightSections(false);
     const QFontMetrics metrics = view->fontMetrics();
-    columns->resizeSection(TimeColumn, metrics.horizontalAdvance(QStringLiteral("00.00.0000 00:00:00.000")) + 16);
+    columns->resizeSection(TimeColumn, metrics.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
     columns->resizeSection(LevelColumn, metrics.horizontalAdvance(QStringLiteral("Warning__")) + 16);
     columns->resizeSection(SourceColumn, metrics.horizontalAdvance(QStringLiteral("SOURCE_NAME_")) + 16);
 }
