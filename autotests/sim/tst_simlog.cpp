@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QTest>
 
+#include <iterator>
+
 namespace {
 
 // The unit's documented status record formats (the host's log parser uses these patterns).
@@ -210,6 +212,11 @@ void tst_SimLog::linesAreWholeAndAscii()
             QVERIFY2(record.match(line).hasMatch(), qPrintable(line));
             ++records;
         }
+        // Each status line is one kind of record, never two (the last pattern matches anything).
+        int kinds = 0;
+        for (int i = 0; i + 1 < int(std::size(kPatterns)); ++i)
+            kinds += compiled(kPatterns[i]).match(line).hasMatch() ? 1 : 0;
+        QVERIFY2(kinds <= 1, qPrintable(line));
     }
     QVERIFY(records > m_lines.size() / 2);
     // Free text is part of the log too.
