@@ -24,31 +24,38 @@ bool isInside(QModelIndex index, const QModelIndex &parent, int first, int last,
 
 } // namespace
 
+bool sTrackerGate::post(sPostedWrites message)
+{
+    QMutexLocker locker(&lock);
+    if (!tracker)
+        return false;
+    mailbox.append(std::move(message));
+    if (!drainPosted) {
+        drainPosted = true;
+        // By name: Qt builds and delivers the call itself, nothing of ours rides in its queue.
+        QMetaObject::invokeMethod(tracker, "drain", Qt::QueuedConnection);
+    }
+    return true;
+}
+
 sTestRowState::~sTestRowState()
 {
     // The persistent indexes must die in the model's thread, so the tracker drops them there.
-    QMutexLocker locker(&gate->lock);
-    if (cTestRowTracker *tracker = gate->tracker) {
-        const quint64 rowId = id;
-        QMetaObject::invokeMethod(tracker, [tracker, rowId] { tracker->drop(rowId); },
-                                  Qt::QueuedConnection);
-    }
+    sPostedWrites message;
+    message.id = id;
+    message.drop = true;
+    gate->post(std::move(message));
 }
 
 void sTestRowState::postLocked(QList<sCellWrite> writes)
 {
-    QMutexLocker locker(&gate->lock);
-    cTestRowTracker *tracker = gate->tracker;
-    if (!tracker) {
-        valid = false;
-        return;
-    }
-    ++pendingWrites;
-    const quint64 rowId = id;
-    // Queued even from the model's own thread: one road keeps the writes in order.
-    QMetaObject::invokeMethod(
-        tracker, [tracker, rowId, writes = std::move(writes)] { tracker->apply(rowId, writes); },
-        Qt::QueuedConnection);
+    sPostedWrites message;
+    message.id = id;
+    message.writes = std::move(writes);
+    if (gate->post(std::move(message)))
+        ++pendingWrites;
+    else
+        valid = false;  // the model is gone
 }
 
 cTestRowTracker *cTestRowTracker::forModel(QAbstractItemModel *model)
@@ -82,11 +89,29 @@ cTestRowTracker::cTestRowTracker(QAbstractItemModel *model)
 
 cTestRowTracker::~cTestRowTracker()
 {
+    QList<sPostedWrites> dropped;
     {
         QMutexLocker locker(&m_gate->lock);
         m_gate->tracker = nullptr;
+        dropped.swap(m_gate->mailbox);
     }
     invalidateAll();
+}
+
+void cTestRowTracker::drain()
+{
+    QList<sPostedWrites> messages;
+    {
+        QMutexLocker locker(&m_gate->lock);
+        messages.swap(m_gate->mailbox);
+        m_gate->drainPosted = false;
+    }
+    for (const sPostedWrites &message : messages) {
+        if (message.drop)
+            drop(message.id);
+        else
+            apply(message.id, message.writes);
+    }
 }
 
 std::shared_ptr<sTestRowState> cTestRowTracker::stateFor(const tCells &cells)

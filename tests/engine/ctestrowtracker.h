@@ -32,10 +32,13 @@ public:
     /** The shared record of the row of these cells (all valid, of this model). */
     std::shared_ptr<sTestRowState> stateFor(const tCells &cells);
 
+    /** Applies what the handles posted, in order. */
+    Q_INVOKABLE void drain();
+
+private:
     void apply(quint64 id, const QList<sCellWrite> &writes);
     void drop(quint64 id);
 
-private:
     explicit cTestRowTracker(QAbstractItemModel *model);
 
     struct sEntry

@@ -20,7 +20,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QRecursiveMutex>
 #include <QSettings>
 #include <QTimer>
 
@@ -28,6 +27,7 @@
 
 #include <cxxabi.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -51,18 +51,15 @@ constexpr qint64 kMaxScriptSize = 64 * 1024 * 1024;
 const char kPackagePath[] = "/statfs/zovan_tools_tests.out";
 
 // Process-wide: the registered Lua functions and the plug-in manager's cancel query find the
-// runner and its current test here.
+// runner and its current test here. Flags are atomic; the handle and the instance have locks.
 struct sShared
 {
-    QRecursiveMutex actionLock;
-    int action = 0;
-    QRecursiveMutex stopLock;
-    bool stopRequest = false;
-    QRecursiveMutex errorLock;
-    bool errorSeen = false;
-    QRecursiveMutex currentLock;
+    std::atomic<int> action{0};
+    std::atomic<bool> stopRequest{false};
+    std::atomic<bool> errorSeen{false};
+    QMutex currentLock;
     cTestHandle current;
-    QRecursiveMutex instanceLock;
+    QMutex instanceLock;
     cTestRunner *instance = nullptr;
 };
 
@@ -147,13 +144,11 @@ int sandboxInstallImpl(lua_State *L)
 
 int cTestRunner::action()
 {
-    QMutexLocker locker(&shared().actionLock);
-    return shared().action;
+    return shared().action.load();
 }
 
 void cTestRunner::setAction(int action)
 {
-    QMutexLocker locker(&shared().actionLock);
     shared().action = action;
 }
 
@@ -176,20 +171,17 @@ void cTestRunner::setCurrentTest(const cTestHandle &test)
 
 void cTestRunner::setErrorSeen(bool seen)
 {
-    QMutexLocker locker(&shared().errorLock);
     shared().errorSeen = seen;
 }
 
 void cTestRunner::setStopRequest(bool stop)
 {
-    QMutexLocker locker(&shared().stopLock);
     shared().stopRequest = stop;
 }
 
 bool cTestRunner::stopRequested() const
 {
-    QMutexLocker locker(&shared().stopLock);
-    return shared().stopRequest;
+    return shared().stopRequest.load();
 }
 
 cTestRunner *cTestRunner::instance()
@@ -599,8 +591,7 @@ void cTestRunner::clearResults()
 
 bool cTestRunner::hasErrors() const
 {
-    QMutexLocker locker(&shared().errorLock);
-    return shared().errorSeen;
+    return shared().errorSeen.load();
 }
 
 QString cTestRunner::appRoot() const

@@ -22,11 +22,28 @@ struct sCellWrite
     QVariant value;
 };
 
-/** Lets any thread post to a row tracker that may be going away. */
+/** Writes of one row (or, with no writes and drop set, its release) on their way to the model. */
+struct sPostedWrites
+{
+    quint64 id = 0;
+    QList<sCellWrite> writes;
+    bool drop = false;
+};
+
+/**
+ * The road from any thread to a row tracker that may be going away: a mailbox under a lock,
+ * drained in the model's thread. The data passes under the lock, never inside Qt's event
+ * queue, and posts reach the model in the order they were made.
+ */
 struct sTrackerGate
 {
+    /** False when the tracker is gone. */
+    bool post(sPostedWrites message);
+
     QMutex lock;
     cTestRowTracker *tracker = nullptr;  // null once the tracker is gone
+    QList<sPostedWrites> mailbox;
+    bool drainPosted = false;
 };
 
 /**
