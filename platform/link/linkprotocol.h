@@ -17,7 +17,7 @@ constexpr quint8 kEscapeXor = 0x20;
 // Unstuffed frame: type(1) id(2) seq(4) length(2) payload(length) crc32(4), little-endian.
 constexpr int kHeaderSize = 9;
 constexpr int kCrcSize = 4;
-constexpr int kMaxPayload = 16384 + 256;
+constexpr int kMaxPayload = 16384 + 2048; // a whole block plus the longest path and arguments
 
 enum eFrameType : quint8 {
     FrameRequest = 1, // client -> unit: id = request id, payload = op + arguments

@@ -101,6 +101,7 @@ private slots:
     void cancelDownload();
     void cancelUpload();
     void retriedDeleteDeletesOnce();
+    void largestFramesPass();
     void absurdSizes_data();
     void absurdSizes();
     void absurdPutHeaderRefusedWithoutAllocation();
@@ -379,6 +380,23 @@ void tst_LinkTransfer::retriedDeleteDeletesOnce()
         QVERIFY2(rig.client->deleteFile("/f" + QByteArray::number(i)), qPrintable(rig.client->lastError()));
     QCOMPARE(rig.unit.deleteCalls().size(), 20);
     QVERIFY(rig.unit.files().isEmpty());
+}
+
+void tst_LinkTransfer::largestFramesPass()
+{
+    // The largest block inline with the longest path still fits one frame.
+    sRig rig;
+    sLinkOptions o = rig.client->options();
+    o.blockSize = zlink::kMaxBlockSize;
+    rig.client->setOptions(o);
+    const QByteArray path = "/" + QByteArray(1023, 'p');
+    const QByteArray data = randomBytes(zlink::kMaxBlockSize, 31);
+    QVERIFY2(rig.client->putFile(path, data), qPrintable(rig.client->lastError()));
+    QByteArray got;
+    QVERIFY2(rig.client->getFile(path, &got), qPrintable(rig.client->lastError()));
+    QVERIFY(got == data);
+    QVERIFY(!rig.client->putFile("/" + QByteArray(1024, 'p'), data)); // path over the limit
+    QCOMPARE(rig.client->lastError(), QStringLiteral("Bad path"));
 }
 
 void tst_LinkTransfer::absurdSizes_data()
