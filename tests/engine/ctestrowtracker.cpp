@@ -150,11 +150,13 @@ void cTestRowTracker::apply(quint64 id, const QList<sCellWrite> &writes)
     bool whole = true;
     for (const QPersistentModelIndex &index : cells)
         whole = whole && index.isValid();
+    m_applying = true;
     for (const sCellWrite &write : writes) {
         if (!whole)
             break;
         m_model->setData(cells[write.cell], write.value, write.role);
     }
+    m_applying = false;
     if (std::shared_ptr<sTestRowState> state = weak.lock()) {
         QMutexLocker locker(&state->lock);
         --state->pendingWrites;
@@ -250,6 +252,8 @@ void cTestRowTracker::columnsGoing(const QModelIndex &parent, int first, int las
 
 void cTestRowTracker::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
 {
+    if (m_applying)
+        return;
     const QModelIndex parent = topLeft.parent();
     for (sEntry &entry : m_entries) {
         const QPersistentModelIndex &name = entry.cells[CellName];

@@ -59,4 +59,5 @@ private:
     std::shared_ptr<sTrackerGate> m_gate;
     QHash<quint64, sEntry> m_entries;
     quint64 m_nextId = 1;
+    bool m_applying = false;  // our own writes need no sync back
 };
