@@ -25,5 +25,5 @@ int cPortTransport::read(char *buffer, int capacity, int timeoutMs)
 
 void cPortTransport::discardOutput()
 {
-    port::flush(m_handle);
+    port::discard_output(m_handle);
 }

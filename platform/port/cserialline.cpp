@@ -337,6 +337,16 @@ bool cSerialLine::flush()
     return tcflush(m_fd, TCIFLUSH) == 0;
 }
 
+bool cSerialLine::discardOutput()
+{
+    if (m_closing)
+        return false;
+    std::shared_lock<std::shared_timed_mutex> lock(m_stateLock);
+    if (m_fd < 0 || m_hungUp)
+        return false;
+    return tcflush(m_fd, TCOFLUSH) == 0;
+}
+
 bool cSerialLine::setBaudRate(unsigned int rate)
 {
     if (!isSupportedBaudRate(rate)) {

@@ -30,6 +30,7 @@ public:
     bool write(const void *data, int length, int *count);
     /** Discards input that arrived but was not read yet (output already written still goes out). */
     bool flush();
+    bool discardOutput();
     bool setBaudRate(unsigned int rate);
 
     static bool isSupportedBaudRate(unsigned int rate);

@@ -67,6 +67,12 @@ int flush(void *handle)
     return line && line->flush() ? 1 : 0;
 }
 
+int discard_output(void *handle)
+{
+    const std::shared_ptr<cSerialLine> line = cPortManager::instance().findSerial(handle);
+    return line && line->discardOutput() ? 1 : 0;
+}
+
 int set_baud_rate(void *handle, unsigned int rate)
 {
     const std::shared_ptr<cSerialLine> line = cPortManager::instance().findSerial(handle);

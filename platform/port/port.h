@@ -22,6 +22,8 @@ int open(void *handle);
 int close(void *handle);
 int is_open(void *handle);
 int flush(void *handle);
+/** Drops output written but not yet sent (a protocol abandoning what it queued); input stays. */
+int discard_output(void *handle);
 int set_baud_rate(void *handle, unsigned int rate);
 int read(void *handle, void *buffer, int capacity, int *count, int timeoutMs);
 int write(void *handle, const void *data, int length, int *count);

@@ -78,6 +78,7 @@ private slots:
     void setBaudRate_data();
     void setBaudRate();
     void flushDropsPendingInput();
+    void discardOutputDropsUnsentBytes();
     void failedOpenLeavesNothingHeld_data();
     void failedOpenLeavesNothingHeld();
     void closingUnknownUnitIsHarmless();
@@ -510,6 +511,22 @@ void tst_SerialPort::flushDropsPendingInput()
     QVERIFY(p.pty.writeMaster("fresh"));
     QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 1);
     QCOMPARE(QByteArray(buffer, count), QByteArray("fresh"));
+}
+
+// A protocol that abandons a transfer must not wait for the line to carry what it had queued.
+void tst_SerialPort::discardOutputDropsUnsentBytes()
+{
+    sOpenPty p(QStringLiteral("test:discard"));
+    QVERIFY(p.opened);
+    const QByteArray queued(2000, 'q');
+    int count = 0;
+    QCOMPARE(port::write(p.handle, queued.constData(), int(queued.size()), &count), 1);
+    QCOMPARE(port::discard_output(p.handle), 1);
+    QVERIFY(p.pty.readMaster(int(queued.size()), 200).size() < queued.size());
+
+    QCOMPARE(port::write(p.handle, "next", 4, &count), 1);
+    QCOMPARE(p.pty.readMaster(4, 2000), QByteArray("next"));
+    QCOMPARE(port::discard_output(nullptr), 0);
 }
 
 void tst_SerialPort::failedOpenLeavesNothingHeld_data()
