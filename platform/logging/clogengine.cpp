@@ -62,8 +62,10 @@ void cLogEngine::addMessage(const QString &text, int level, const QDateTime &tim
 void cLogEngine::scheduleFlush()
 {
     // Queued even from the engine's own thread: a message logged inside a model slot must
-    // not re-enter the model that is emitting.
-    QMetaObject::invokeMethod(this, &cLogEngine::flush, Qt::QueuedConnection);
+    // not re-enter the model that is emitting. By name, so that the posted call is built
+    // inside Qt: a functor object built here and freed in the GUI thread would hand memory
+    // across threads through Qt's uninstrumented event queue.
+    QMetaObject::invokeMethod(this, "flush", Qt::QueuedConnection);
 }
 
 void cLogEngine::flush()

@@ -38,7 +38,7 @@ public:
     /** Messages dropped because the queue was full before the GUI thread drained it. */
     quint64 droppedCount() const { return m_dropped.load(); }
     /** Drains the queue now; only in the engine's thread (tests, shutdown). */
-    void flush();
+    Q_INVOKABLE void flush();
 
 signals:
     void newGroup(const QString &group);
