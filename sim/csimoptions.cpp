@@ -164,19 +164,19 @@ bool cSimOptions::parse(const QStringList &list, sSimOptions *options, QString *
         }
         const QString key = entry.left(eq);
         const QString value = entry.mid(eq + 1);
-        const sOptionSpec *spec = nullptr;
+        const sOptionSpec *known = nullptr;
         for (const sOptionSpec &s : specs()) {
             if (key == QLatin1String(s.key)) {
-                spec = &s;
+                known = &s;
                 break;
             }
         }
-        if (!spec) {
+        if (!known) {
             *error = QStringLiteral("unknown option '%1'").arg(key);
             return false;
         }
         QString why;
-        if (!spec->apply(value, &result, &why)) {
+        if (!known->apply(value, &result, &why)) {
             *error = QStringLiteral("bad value '%1' for option '%2': %3").arg(value, key, why);
             return false;
         }
