@@ -43,6 +43,27 @@ QString cSimDirFs::hostPath(const QString &unitPath) const
     return path;
 }
 
+cSimFileSystem::eResult cSimDirFs::hostPathBelowRoot(const QString &unitPath, QString *host) const
+{
+    QStringList parts;
+    if (!splitPath(unitPath, &parts) || parts.isEmpty())
+        return eResult::BadPath;
+    *host = hostPath(unitPath);
+    return host->isEmpty() ? eResult::BadPath : eResult::Ok;
+}
+
+cSimFileSystem::sEntry cSimDirFs::entryOf(const QFileInfo &info)
+{
+    sEntry e;
+    e.name = info.fileName();
+    e.isDir = info.isDir();
+    e.readable = info.isReadable();
+    e.writable = info.isWritable();
+    e.mtime = info.lastModified().toSecsSinceEpoch();
+    e.size = e.isDir ? 0 : info.size();
+    return e;
+}
+
 cSimFileSystem::eResult cSimDirFs::list(const QString &path, QList<sEntry> *entries) const
 {
     entries->clear();
@@ -58,18 +79,11 @@ cSimFileSystem::eResult cSimDirFs::list(const QString &path, QList<sEntry> *entr
     const QFileInfoList infos =
         dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo &fi : infos) {
-        sEntry e;
-        e.name = fi.fileName();
         QStringList check;
         // Names the unit could not address are left out of its listing.
-        if (!splitPath(e.name, &check) || check.size() != 1)
+        if (!splitPath(fi.fileName(), &check) || check.size() != 1)
             continue;
-        e.isDir = fi.isDir();
-        e.readable = fi.isReadable();
-        e.writable = fi.isWritable();
-        e.mtime = fi.lastModified().toSecsSinceEpoch();
-        e.size = e.isDir ? 0 : fi.size();
-        entries->append(e);
+        entries->append(entryOf(fi));
     }
     return eResult::Ok;
 }
@@ -82,12 +96,7 @@ cSimFileSystem::eResult cSimDirFs::stat(const QString &path, sEntry *entry) cons
     const QFileInfo fi(host);
     if (!fi.exists())
         return eResult::NotFound;
-    entry->name = fi.fileName();
-    entry->isDir = fi.isDir();
-    entry->readable = fi.isReadable();
-    entry->writable = fi.isWritable();
-    entry->mtime = fi.lastModified().toSecsSinceEpoch();
-    entry->size = entry->isDir ? 0 : fi.size();
+    *entry = entryOf(fi);
     return eResult::Ok;
 }
 
@@ -112,12 +121,9 @@ cSimFileSystem::eResult cSimDirFs::read(const QString &path, QByteArray *data) c
 
 cSimFileSystem::eResult cSimDirFs::write(const QString &path, const QByteArray &data)
 {
-    QStringList parts;
-    if (!splitPath(path, &parts) || parts.isEmpty())
-        return eResult::BadPath;
-    const QString host = hostPath(path);
-    if (host.isEmpty())
-        return eResult::BadPath;
+    QString host;
+    if (const eResult r = hostPathBelowRoot(path, &host); r != eResult::Ok)
+        return r;
     const QFileInfo fi(host);
     const QFileInfo parent(fi.absolutePath());
     if (!parent.exists())
@@ -139,12 +145,9 @@ cSimFileSystem::eResult cSimDirFs::write(const QString &path, const QByteArray &
 
 cSimFileSystem::eResult cSimDirFs::makeDir(const QString &path)
 {
-    QStringList parts;
-    if (!splitPath(path, &parts) || parts.isEmpty())
-        return eResult::BadPath;
-    const QString host = hostPath(path);
-    if (host.isEmpty())
-        return eResult::BadPath;
+    QString host;
+    if (const eResult r = hostPathBelowRoot(path, &host); r != eResult::Ok)
+        return r;
     const QFileInfo fi(host);
     if (fi.exists() || fi.isSymLink())
         return eResult::Exists;
@@ -158,12 +161,9 @@ cSimFileSystem::eResult cSimDirFs::makeDir(const QString &path)
 
 cSimFileSystem::eResult cSimDirFs::removeFile(const QString &path)
 {
-    QStringList parts;
-    if (!splitPath(path, &parts) || parts.isEmpty())
-        return eResult::BadPath;
-    const QString host = hostPath(path);
-    if (host.isEmpty())
-        return eResult::BadPath;
+    QString host;
+    if (const eResult r = hostPathBelowRoot(path, &host); r != eResult::Ok)
+        return r;
     const QFileInfo fi(host);
     if (!fi.exists())
         return eResult::NotFound;
@@ -174,12 +174,9 @@ cSimFileSystem::eResult cSimDirFs::removeFile(const QString &path)
 
 cSimFileSystem::eResult cSimDirFs::removeDir(const QString &path)
 {
-    QStringList parts;
-    if (!splitPath(path, &parts) || parts.isEmpty())
-        return eResult::BadPath;
-    const QString host = hostPath(path);
-    if (host.isEmpty())
-        return eResult::BadPath;
+    QString host;
+    if (const eResult r = hostPathBelowRoot(path, &host); r != eResult::Ok)
+        return r;
     const QFileInfo fi(host);
     if (!fi.exists())
         return eResult::NotFound;
@@ -194,10 +191,8 @@ cSimFileSystem::eResult cSimDirFs::rename(const QString &from, const QString &to
 {
     QStringList fromParts;
     QStringList toParts;
-    if (!splitPath(from, &fromParts) || !splitPath(to, &toParts) || fromParts.isEmpty() || toParts.isEmpty())
-        return eResult::BadPath;
-    if (toParts.size() > fromParts.size() && toParts.mid(0, fromParts.size()) == fromParts)
-        return eResult::BadPath;
+    if (const eResult r = splitRename(from, to, &fromParts, &toParts); r != eResult::Ok)
+        return r;
     const QString a = hostPath(from);
     const QString b = hostPath(to);
     if (a.isEmpty() || b.isEmpty())

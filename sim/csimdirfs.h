@@ -2,6 +2,8 @@
 
 #include "sim/csimfilesystem.h"
 
+class QFileInfo;
+
 /**
  * The unit's file system backed by a host folder, which is the unit's root. Every path is
  * checked to stay inside that folder, symbolic links included.
@@ -28,6 +30,9 @@ private:
      * leave the root through a link. The last part need not exist.
      */
     QString hostPath(const QString &unitPath) const;
+    /** hostPath() for a path that names something below the root, which changes cannot touch. */
+    eResult hostPathBelowRoot(const QString &unitPath, QString *host) const;
+    static sEntry entryOf(const QFileInfo &info);
     bool inside(const QString &canonical) const;
 
     QString m_root;   // canonical

@@ -26,6 +26,16 @@ bool cSimFileSystem::splitPath(const QString &path, QStringList *parts)
     return true;
 }
 
+cSimFileSystem::eResult cSimFileSystem::splitRename(const QString &from, const QString &to, QStringList *fromParts,
+                                                    QStringList *toParts)
+{
+    if (!splitPath(from, fromParts) || !splitPath(to, toParts) || fromParts->isEmpty() || toParts->isEmpty())
+        return eResult::BadPath;
+    if (toParts->size() > fromParts->size() && toParts->mid(0, fromParts->size()) == *fromParts)
+        return eResult::BadPath;
+    return eResult::Ok;
+}
+
 QString cSimFileSystem::attributes(const sEntry &entry)
 {
     QString a;

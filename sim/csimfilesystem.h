@@ -45,6 +45,11 @@ public:
      */
     static bool splitPath(const QString &path, QStringList *parts);
     /**
+     * Splits both paths of a rename. BadPath for a refused path, the root, or a folder moved
+     * into itself.
+     */
+    static eResult splitRename(const QString &from, const QString &to, QStringList *fromParts, QStringList *toParts);
+    /**
      * The listing the unit prints for a folder: one "|name*attributes*mtime[*size]|" line per
      * entry, joined by "\n\r", or "Dir empty", "Can't open dir", "Can't get dir list".
      */

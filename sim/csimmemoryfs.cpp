@@ -125,15 +125,21 @@ cSimFileSystem::eResult cSimMemoryFs::parentOf(const QString &path, sNode **pare
     return eResult::Ok;
 }
 
+cSimFileSystem::eResult cSimMemoryFs::lookup(const QString &path, QStringList *parts, const sNode **node) const
+{
+    if (!splitPath(path, parts))
+        return eResult::BadPath;
+    *node = find(*parts);
+    return *node ? eResult::Ok : eResult::NotFound;
+}
+
 cSimFileSystem::eResult cSimMemoryFs::list(const QString &path, QList<sEntry> *entries) const
 {
     entries->clear();
     QStringList parts;
-    if (!splitPath(path, &parts))
-        return eResult::BadPath;
-    const sNode *n = find(parts);
-    if (!n)
-        return eResult::NotFound;
+    const sNode *n = nullptr;
+    if (const eResult r = lookup(path, &parts, &n); r != eResult::Ok)
+        return r;
     if (!n->isDir)
         return eResult::NotDir;
     for (const auto &[name, child] : n->children)
@@ -144,11 +150,9 @@ cSimFileSystem::eResult cSimMemoryFs::list(const QString &path, QList<sEntry> *e
 cSimFileSystem::eResult cSimMemoryFs::stat(const QString &path, sEntry *entry) const
 {
     QStringList parts;
-    if (!splitPath(path, &parts))
-        return eResult::BadPath;
-    const sNode *n = find(parts);
-    if (!n)
-        return eResult::NotFound;
+    const sNode *n = nullptr;
+    if (const eResult r = lookup(path, &parts, &n); r != eResult::Ok)
+        return r;
     *entry = entryOf(parts.isEmpty() ? QStringLiteral("/") : parts.last(), *n);
     return eResult::Ok;
 }
@@ -156,11 +160,9 @@ cSimFileSystem::eResult cSimMemoryFs::stat(const QString &path, sEntry *entry) c
 cSimFileSystem::eResult cSimMemoryFs::read(const QString &path, QByteArray *data) const
 {
     QStringList parts;
-    if (!splitPath(path, &parts))
-        return eResult::BadPath;
-    const sNode *n = find(parts);
-    if (!n)
-        return eResult::NotFound;
+    const sNode *n = nullptr;
+    if (const eResult r = lookup(path, &parts, &n); r != eResult::Ok)
+        return r;
     if (n->isDir)
         return eResult::IsDir;
     *data = n->data;
@@ -251,11 +253,8 @@ cSimFileSystem::eResult cSimMemoryFs::rename(const QString &from, const QString 
 {
     QStringList fromParts;
     QStringList toParts;
-    if (!splitPath(from, &fromParts) || !splitPath(to, &toParts) || fromParts.isEmpty() || toParts.isEmpty())
-        return eResult::BadPath;
-    // A folder cannot move into itself.
-    if (toParts.size() > fromParts.size() && toParts.mid(0, fromParts.size()) == fromParts)
-        return eResult::BadPath;
+    if (const eResult r = splitRename(from, to, &fromParts, &toParts); r != eResult::Ok)
+        return r;
     sNode *fromDir = nullptr;
     sNode *toDir = nullptr;
     QString fromName;

@@ -47,6 +47,7 @@ private:
     const sNode *find(const QStringList &parts) const;
     sNode *find(const QStringList &parts);
     /** The folder that holds the last part; error when missing or not a folder. */
+    eResult lookup(const QString &path, QStringList *parts, const sNode **node) const;
     eResult parentOf(const QString &path, sNode **parent, QString *name);
     static sEntry entryOf(const QString &name, const sNode &node);
 

@@ -1,24 +1,13 @@
 #pragma once
 
-#include "shell/contract/ipage.h"
-
-#include <QWidget>
+#include "platform/pages/cplaceholderpage.h"
 
 /** The firmware flashing page. */
-class cFlashPage : public QWidget, public iPage
+class cFlashPage : public cPlaceholderPage
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(cFlashPage)
 
 public:
     explicit cFlashPage(QWidget *parent);
-
-    QWidget *selectorWidget() override;
-    QWidget *widget() override;
-    void setActive(bool active) override;
-
-    bool isActive() const { return m_active; }
-
-private:
-    bool m_active = false;
 };

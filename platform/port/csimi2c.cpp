@@ -2,7 +2,6 @@
 
 #include "platform/logging/logs.h"
 #include "platform/port/ci2climits.h"
-#include "platform/port/csimadapterlink.h"
 
 #include <QCoreApplication>
 
@@ -44,47 +43,14 @@ bool decodeHex(const QByteArray &hex, QByteArray *bytes)
 
 } // namespace
 
-cSimI2c::cSimI2c(const QString &id) : m_id(id) {}
+cSimI2c::cSimI2c(const QString &id) : cSimAdapterDevice(id) {}
 
 cSimI2c::~cSimI2c() = default;
-
-QString cSimI2c::id() const
-{
-    return m_id;
-}
-
-bool cSimI2c::open(QString *error)
-{
-    std::shared_ptr<cSimAdapterLink> link = cSimAdapterLink::shared(m_id.mid(4));
-    if (!link->connectNow(error))
-        return false;
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_link = link;
-    return true;
-}
-
-void cSimI2c::close(int)
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_link.reset();
-}
-
-bool cSimI2c::isOpen() const
-{
-    return link() != nullptr;
-}
-
-std::shared_ptr<cSimAdapterLink> cSimI2c::link() const
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_link;
-}
 
 bool cSimI2c::read(unsigned char address, unsigned char *buffer, int count, int *readCount)
 {
     *readCount = 0;
-    const std::shared_ptr<cSimAdapterLink> adapter = link();
-    if (!adapter)
+    if (!isOpen())
         return false;
     if (address > i2climits::kMaxAddress || count < 0 || count > i2climits::kMaxTransfer || (count > 0 && !buffer)) {
         logs::add(tr("%1: bad I2C read of %2 bytes at address %3").arg(m_id).arg(count).arg(address), 3);
@@ -94,9 +60,9 @@ bool cSimI2c::read(unsigned char address, unsigned char *buffer, int count, int 
         return true;
     QByteArray answer;
     QString error;
-    if (!adapter->request("I2C READ " + QByteArray::number(address) + ' ' + QByteArray::number(count), &answer,
-                          &error)) {
-        logs::add(tr("%1: I2C read at address %2 failed: %3").arg(m_id).arg(address).arg(error), 3);
+    if (!request("I2C READ " + QByteArray::number(address) + ' ' + QByteArray::number(count), &answer, &error)) {
+        if (!error.isEmpty())
+            logs::add(tr("%1: I2C read at address %2 failed: %3").arg(m_id).arg(address).arg(error), 3);
         return false;
     }
     QByteArray bytes;
@@ -112,8 +78,7 @@ bool cSimI2c::read(unsigned char address, unsigned char *buffer, int count, int 
 bool cSimI2c::write(unsigned char address, const unsigned char *data, int length, int *written)
 {
     *written = 0;
-    const std::shared_ptr<cSimAdapterLink> adapter = link();
-    if (!adapter)
+    if (!isOpen())
         return false;
     if (address > i2climits::kMaxAddress || length < 0 || length > i2climits::kMaxTransfer || (length > 0 && !data)) {
         logs::add(tr("%1: bad I2C write of %2 bytes at address %3").arg(m_id).arg(length).arg(address), 3);
@@ -124,8 +89,9 @@ bool cSimI2c::write(unsigned char address, const unsigned char *data, int length
     const QByteArray hex = QByteArray(reinterpret_cast<const char *>(data), length).toHex();
     QByteArray answer;
     QString error;
-    if (!adapter->request("I2C WRITE " + QByteArray::number(address) + ' ' + hex, &answer, &error)) {
-        logs::add(tr("%1: I2C write at address %2 failed: %3").arg(m_id).arg(address).arg(error), 3);
+    if (!request("I2C WRITE " + QByteArray::number(address) + ' ' + hex, &answer, &error)) {
+        if (!error.isEmpty())
+            logs::add(tr("%1: I2C write at address %2 failed: %3").arg(m_id).arg(address).arg(error), 3);
         return false;
     }
     bool ok = false;
