@@ -46,7 +46,7 @@ private:
     const QByteArray m_localPath;
     std::atomic<unsigned int> m_baud;
     // Guards the life of m_fd: I/O holds it shared, open and close hold it exclusively.
-    mutable std::shared_timed_mutex m_stateLock;
+    mutable std::shared_mutex m_stateLock;
     std::mutex m_readLock;
     std::mutex m_writeLock;
     int m_fd = -1;
