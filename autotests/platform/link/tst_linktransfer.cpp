@@ -261,15 +261,18 @@ void tst_LinkTransfer::textAroundFramesIgnored()
     QByteArray seen;
     rig.client->setTextSink([&](const QByteArray &t) { seen += t; });
     std::atomic<bool> stop{false};
+    std::atomic<int> printed{0};
     // The unit keeps printing its log while the host works.
     std::thread logger([&] {
-        int n = 0;
         while (!stop.load()) {
-            const QByteArray line = "NAV: fix=1 sats=" + QByteArray::number(n++) + "\r\n";
+            const QByteArray line = "NAV: fix=1 sats=" + QByteArray::number(printed.load()) + "\r\n";
             rig.runner->call([line](cLinkServer &s) { s.sendText(line); });
+            ++printed;
             QThread::msleep(2);
         }
     });
+    // Some lines must already be on the line ahead of the answers, however fast the transfer.
+    QTRY_VERIFY_WITH_TIMEOUT(printed.load() >= 3, 5000);
     rig.unit.setFile("/f", randomBytes(50000, 1));
     QByteArray got;
     const bool ok = rig.client->getFile("/f", &got);
