@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace testmodel;
 
 namespace {
@@ -111,7 +113,7 @@ int cRunnerFixture::start(const sIODevice &device, bool ownsPort)
     makeRunner(ownsPort);
     QSignalSpy spy(m_relay.get(), &cRunnerRelay::initFinished);
     m_runner->init(device, 1);
-    if (!spy.wait(30000))
+    if (!spy.wait(60000))
         return -1;
     return spy.first().first().toInt();
 }
@@ -150,6 +152,19 @@ void cRunnerFixture::queue(int row)
     m_runner->queueTest(m_model->index(row, NameColumn), m_model->index(row, StatusColumn),
                         m_model->index(row, TimeColumn), m_model->index(row, InfoColumn),
                         m_model->index(row, StatisticsColumn));
+}
+
+bool cRunnerFixture::run(int row)
+{
+    QSignalSpy finished(m_relay.get(), &cRunnerRelay::testFinished);
+    queue(row);
+    return finished.wait(60000);
+}
+
+bool cRunnerFixture::runOne(const QString &body)
+{
+    writeTests({{QStringLiteral("T"), body}});
+    return start() == 0 && fillModel() == QStringList{QStringLiteral("T")} && run(0);
 }
 
 void cRunnerFixture::cancel(int row)
@@ -209,14 +224,13 @@ int cRunnerFixture::count(const QString &text) const
     return n;
 }
 
+bool cRunnerFixture::loggedPrefix(const QString &prefix) const
+{
+    const QList<sLogged> messages = logs();
+    return std::any_of(messages.cbegin(), messages.cend(), [&](const sLogged &m) { return m.text.startsWith(prefix); });
+}
+
 bool cRunnerFixture::waitLogged(const QString &text, int timeoutMs) const
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (count(text) > 0)
-            return true;
-        QTest::qWait(10);
-    }
-    return false;
+    return QTest::qWaitFor([&] { return count(text) > 0; }, timeoutMs);
 }

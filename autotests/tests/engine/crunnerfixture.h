@@ -72,6 +72,10 @@ public:
     QStringList fillModel();
     cTestHandle handle(int row) const;
     void queue(int row);
+    /** Queues the row and waits until the runner reports a test finished. */
+    bool run(int row = 0);
+    /** One test 'T' with the body, set up, listed and run. */
+    bool runOne(const QString &body);
     void cancel(int row);
     int state(int row) const;
     QString details(int row) const;
@@ -81,15 +85,17 @@ public:
     bool logged(const QString &text, int level = -1, const QString &source = QString(),
                 const QString &group = QString()) const;
     int count(const QString &text) const;
-    void mark();
+    bool loggedPrefix(const QString &prefix) const;
     /** Waits until the text is logged. */
-    bool waitLogged(const QString &text, int timeoutMs = 10000) const;
+    bool waitLogged(const QString &text, int timeoutMs = 30000) const;
 
     static sIODevice defaultDevice();
     /** 'text' with Lua escapes. */
     static QString luaString(const QString &text);
 
 private:
+    void mark();
+
     QTemporaryDir m_dir;
     std::unique_ptr<cTestRunner> m_runner;
     std::unique_ptr<cRunnerRelay> m_relay;

@@ -20,8 +20,6 @@ using namespace testmodel;
 
 namespace {
 
-using tTests = QList<QPair<QString, QString>>;
-
 // A test that waits, in the script, until the operator cancels it.
 const QString kWaitForCancel = QStringLiteral(
     "zt.log('waiting')\n"
@@ -41,10 +39,8 @@ private slots:
 
     void statusOfATest_data();
     void statusOfATest();
-    void argumentErrors_data();
-    void argumentErrors();
-    void portCallsWithRefusedHandle_data();
-    void portCallsWithRefusedHandle();
+    void apiCalls_data();
+    void apiCalls();
     void scriptOutput_data();
     void scriptOutput();
     void progressTruncation_data();
@@ -58,7 +54,6 @@ private slots:
     void environmentFunctions_data();
     void environmentFunctions();
     void stopDuringSetUp();
-    void enumerationStopsAtEmptyName();
     void repeatsAndStatistics();
     void cancelRunning_data();
     void cancelRunning();
@@ -73,7 +68,6 @@ private slots:
     void callerWaitsBoundedWhileScriptRuns();
     void destructionEndsScripts_data();
     void destructionEndsScripts();
-    void destructionDuringSetUp();
     void closePortKeepsEnvironment();
     void restartThread();
     void logTextFormat();
@@ -108,14 +102,11 @@ void tst_cTestRunner::statusOfATest_data()
     QTest::addColumn<bool>("errorSeen");
     QTest::addColumn<QStringList>("messages");
 
-    QTest::newRow("true without a status is OK") << "return true" << 1 << "" << false << QStringList();
     QTest::newRow("OK after warning stays warning")
         << "zt.set_status_warn('w') zt.set_status_ok('o') return true" << 3 << "o" << false << QStringList();
     QTest::newRow("error always wins")
         << "zt.set_status_err('e') zt.set_status_ok('o') zt.set_status_warn('w') return true" << 2 << "w" << true
         << QStringList();
-    QTest::newRow("warning over OK") << "zt.set_status_ok('o') zt.set_status_warn('w') return true" << 3 << "w"
-                                     << false << QStringList();
     QTest::newRow("status without text keeps details")
         << "zt.update_status_text('d') zt.set_status_warn() return true" << 3 << "d" << false << QStringList();
     QTest::newRow("false is an error") << "return false" << 2 << "" << false
@@ -132,8 +123,6 @@ void tst_cTestRunner::statusOfATest_data()
         << QStringList{"Cannot start test 'T' (LUA_ERRRUN: run error)", "[set_status] incorrect argument: string"};
     QTest::newRow("OK text, then false") << "zt.set_status_ok('fine') return false" << 2 << "fine" << false
                                          << QStringList{"Error executing test 'T'"};
-    QTest::newRow("status text") << "zt.update_status_text('12.60 V') return true" << 1 << "12.60 V" << false
-                                 << QStringList();
 }
 
 void tst_cTestRunner::statusOfATest()
@@ -144,13 +133,7 @@ void tst_cTestRunner::statusOfATest()
     QFETCH(bool, errorSeen);
     QFETCH(QStringList, messages);
 
-    f->writeTests({{QStringLiteral("T"), body}});
-    QCOMPARE(f->start(), 0);
-    QCOMPARE(f->fillModel(), QStringList{"T"});
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    QVERIFY(finished.isValid());
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->runOne(body));
     QTRY_COMPARE(f->state(0), status);
     QCOMPARE(f->details(0), details);
     QCOMPARE(f->runner()->hasErrors(), errorSeen);
@@ -173,21 +156,16 @@ void tst_cTestRunner::statusOfATest()
              QStringLiteral("Runs: 1, OK: %1").arg(status == 1 ? 1 : 0));
 }
 
-void tst_cTestRunner::argumentErrors_data()
+void tst_cTestRunner::apiCalls_data()
 {
     QTest::addColumn<QString>("call");
-    QTest::addColumn<QString>("message");
-    const QString h = QStringLiteral("call_ctx");
-    QTest::newRow("progress without value") << "zt.progress()" << "[progress] incorrect argument";
+    QTest::addColumn<QString>("result");  // the error raised, or what the call returned
     QTest::newRow("progress with text") << "zt.progress('x')" << "[progress] incorrect argument";
     QTest::newRow("sleep with two values") << "zt.sleep(1, 2)" << "[sleep] incorrect argument";
     QTest::newRow("log with two texts") << "zt.log('a', 'b')" << "[log] incorrect argument";
-    QTest::newRow("log_warn without text") << "zt.log_warn()" << "[log] incorrect argument";
     QTest::newRow("log_err with a table") << "zt.log_err({})" << "[log] incorrect argument";
-    QTest::newRow("log_debug with a boolean") << "zt.log_debug(true)" << "[log] incorrect argument";
     QTest::newRow("status with two texts") << "zt.set_status_ok('a', 'b')" << "[set_status] incorrect argument: count";
     QTest::newRow("status with a table") << "zt.set_status_err({})" << "[set_status] incorrect argument: string";
-    QTest::newRow("status text missing") << "zt.update_status_text()" << "[update_status_text] incorrect argument: count";
     QTest::newRow("status text boolean") << "zt.update_status_text(true)"
                                          << "[update_status_text] incorrect argument: string";
     QTest::newRow("was_canceled with a value") << "zt.was_canceled(1)" << "[was_canceled] incorrect argument";
@@ -195,68 +173,23 @@ void tst_cTestRunner::argumentErrors_data()
         << "zt.serial_open()" << "[serial_open] incorrect argument: invalid argument count (expected to be 1)";
     QTest::newRow("serial_close with text")
         << "zt.serial_close('h')" << "[serial_close] incorrect argument: invalid handle (expected to be userdata, got string)";
-    QTest::newRow("is_open with table")
-        << "zt.is_open({})" << "[serial_is_open] incorrect argument: invalid handle (expected to be userdata, got table)";
     QTest::newRow("flush with full userdata")
         << "zt.serial_flush(io.stdout)" << "[serial_flush] incorrect argument: invalid handle (expected to be userdata, got userdata)";
-    QTest::newRow("baud rate not numeric")
-        << QStringLiteral("zt.serial_set_baud_rate(%1, 'fast')").arg(h) << "[serial_set_baud_rate] incorrect argument: ";
-    QTest::newRow("baud rate missing")
-        << QStringLiteral("zt.serial_set_baud_rate(%1)").arg(h)
-        << "[serial_set_baud_rate] incorrect argument: invalid argument count (expected to be 2)";
-    QTest::newRow("read with two values")
-        << QStringLiteral("zt.serial_read(%1, 10)").arg(h) << "[serial_read] incorrect argument: invalid argument count (expected to be 3)";
-    QTest::newRow("read size not numeric")
-        << QStringLiteral("zt.serial_read(%1, 'a', 1)").arg(h) << "[serial_read] incorrect argument: ";
-    QTest::newRow("read of nil handle")
-        << "zt.serial_read(nil, 1, 1)" << "[serial_read] incorrect argument: invalid handle (expected to be userdata, got nil)";
-    QTest::newRow("write without data")
-        << QStringLiteral("zt.serial_write(%1)").arg(h) << "[serial_write] incorrect argument: invalid argument count (expected to be 2)";
-    QTest::newRow("write of a table")
-        << QStringLiteral("zt.serial_write(%1, {})").arg(h) << "[serial_write] incorrect argument: ";
-    QTest::newRow("gpio name table")
-        << QStringLiteral("zt.gpio_get_state(%1, {})").arg(h)
-        << "[gpio_get_state] incorrect argument: invalid GPIO name (expected to be string, got table)";
-    QTest::newRow("gpio state number")
-        << QStringLiteral("zt.gpio_set_state(%1, 'OUT1', 1)").arg(h)
-        << "[gpio_set_state] incorrect argument: invalid state (expected to be boolean, got number)";
-    QTest::newRow("short gpio.set with nil name")
-        << QStringLiteral("zt.gpio.set(%1, nil, true)").arg(h)
-        << "[gpio_set_state] incorrect argument: invalid GPIO name (expected to be string, got nil)";
-    QTest::newRow("short gpio.get count")
-        << "zt.gpio.get()" << "[gpio_get_state] incorrect argument: invalid argument count (expected to be 2)";
-    QTest::newRow("i2c read count")
-        << QStringLiteral("zt.i2c.read(%1, 80)").arg(h) << "[i2c_read] incorrect argument: invalid argument count (expected to be 3)";
-    QTest::newRow("i2c write address text")
-        << QStringLiteral("zt.i2c.write(%1, 'x', 'data')").arg(h) << "[i2c_write] incorrect argument: ";
-    QTest::newRow("i2c write handle number")
-        << "zt.i2c.write(5, 80, 'data')" << "[i2c_write] incorrect argument: invalid handle (expected to be userdata, got number)";
-    QTest::newRow("ask_user count") << "zt.ask_user('q')" << "[ask_user] incorrect argument: count";
+    QTest::newRow("baud rate not numeric") << "zt.serial_set_baud_rate(call_ctx, 'fast')" << "[serial_set_baud_rate] incorrect argument: ";
+    QTest::newRow("read size not numeric") << "zt.serial_read(call_ctx, 'a', 1)" << "[serial_read] incorrect argument: ";
+    QTest::newRow("write of a table") << "zt.serial_write(call_ctx, {})" << "[serial_write] incorrect argument: ";
+    QTest::newRow("gpio name table") << "zt.gpio_get_state(call_ctx, {})"
+                                     << "[gpio_get_state] incorrect argument: invalid GPIO name (expected to be string, got table)";
+    QTest::newRow("gpio state number") << "zt.gpio_set_state(call_ctx, 'OUT1', 1)"
+                                       << "[gpio_set_state] incorrect argument: invalid state (expected to be boolean, got number)";
+    QTest::newRow("short gpio.set with nil name") << "zt.gpio.set(call_ctx, nil, true)"
+                                                  << "[gpio_set_state] incorrect argument: invalid GPIO name (expected to be string, got nil)";
+    QTest::newRow("i2c read count") << "zt.i2c.read(call_ctx, 80)"
+                                    << "[i2c_read] incorrect argument: invalid argument count (expected to be 3)";
+    QTest::newRow("i2c write address text") << "zt.i2c.write(call_ctx, 'x', 'data')" << "[i2c_write] incorrect argument: ";
     QTest::newRow("ask_user question") << "zt.ask_user({}, {})" << "[ask_user] incorrect argument: string";
     QTest::newRow("ask_user fields") << "zt.ask_user('q', 'a')" << "[ask_user] incorrect argument: table";
-}
-
-void tst_cTestRunner::argumentErrors()
-{
-    QFETCH(QString, call);
-    QFETCH(QString, message);
-    f->writeTests({{QStringLiteral("T"),
-                    QStringLiteral("local ok, e = pcall(function() %1 end)\n"
-                                   "zt.update_status_text(ok and 'no error' or e)\nreturn true").arg(call)}});
-    QCOMPARE(f->start(), 0);
-    f->fillModel();
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
-    QTRY_COMPARE(f->details(0), message);
-}
-
-void tst_cTestRunner::portCallsWithRefusedHandle_data()
-{
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<QString>("result");
     // call_ctx is a light userdata that no port knows: every port call fails without harm.
-    QTest::newRow("serial_read of nothing") << "zt.serial_read(call_ctx, 0, 100)" << "false 0 ''";
     QTest::newRow("serial_read fails") << "zt.serial_read(call_ctx, 16, 10)" << "false 0 ''";
     QTest::newRow("serial_write fails") << "zt.serial_write(call_ctx, 'ab\\0c')" << "false 0";
     QTest::newRow("i2c read fails gives nil") << "zt.i2c.read(call_ctx, 80, 4)" << "false 0 nil";
@@ -266,24 +199,21 @@ void tst_cTestRunner::portCallsWithRefusedHandle_data()
     QTest::newRow("huge read is bounded") << "zt.serial_read(call_ctx, 1e12, 1)" << "false 0 ''";
 }
 
-void tst_cTestRunner::portCallsWithRefusedHandle()
+void tst_cTestRunner::apiCalls()
 {
     QFETCH(QString, call);
     QFETCH(QString, result);
-    f->writeTests({{QStringLiteral("T"),
-                    QStringLiteral("local r = { %1 }\n"
-                                   "local n = select('#', %1)\n"
-                                   "local parts = {}\n"
-                                   "for i = 1, n do\n"
-                                   "  local v = r[i]\n"
-                                   "  parts[i] = type(v) == 'string' and ('\\'' .. v .. '\\'') or tostring(v)\n"
-                                   "end\n"
-                                   "zt.update_status_text(table.concat(parts, ' '))\nreturn true").arg(call)}});
-    QCOMPARE(f->start(), 0);
-    f->fillModel();
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->runOne(QStringLiteral("local function show(ok, ...)\n"
+                                     "  if not ok then return (...) end\n"
+                                     "  local parts = {}\n"
+                                     "  for i = 1, select('#', ...) do\n"
+                                     "    local v = select(i, ...)\n"
+                                     "    parts[i] = type(v) == 'string' and ('\\'' .. v .. '\\'') or tostring(v)\n"
+                                     "  end\n"
+                                     "  return table.concat(parts, ' ')\n"
+                                     "end\n"
+                                     "zt.update_status_text(show(pcall(function() return %1 end)))\n"
+                                     "return true").arg(call)));
     QTRY_COMPARE(f->details(0), result);
 }
 
@@ -296,7 +226,6 @@ void tst_cTestRunner::scriptOutput_data()
     QTest::newRow("print joins with two spaces") << "print('a', 1)" << "a  1" << 0 << "TRACE  ";
     QTest::newRow("print skips what is no text") << "print('x', nil, {}, 2.5)" << "x  2.5" << 0 << "TRACE  ";
     QTest::newRow("print without arguments logs nothing") << "print()" << QString() << -1 << QString();
-    QTest::newRow("log") << "zt.log('t')" << "t" << 0 << "TRACE  ";
     QTest::newRow("log_notice") << "zt.log_notice('n')" << "n" << 1 << "NOTIFY ";
     QTest::newRow("log_warn") << "zt.log_warn('w')" << "w" << 2 << "WARNING";
     QTest::newRow("log_err") << "zt.log_err('e')" << "e" << 3 << "ERROR  ";
@@ -310,12 +239,7 @@ void tst_cTestRunner::scriptOutput()
     QFETCH(QString, text);
     QFETCH(int, level);
     QFETCH(QString, tag);
-    f->writeTests({{QStringLiteral("Output"), body + QStringLiteral("\nreturn true")}});
-    QCOMPARE(f->start(), 0);
-    f->fillModel();
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->runOne(body + QStringLiteral("\nreturn true")));
     QTRY_COMPARE(f->state(0), 1);
     const QString log = f->runner()->logText();
     if (text.isNull()) {
@@ -323,7 +247,7 @@ void tst_cTestRunner::scriptOutput()
         QVERIFY(!f->model()->index(0, InfoColumn).data(OutputRole).toBool());
         return;
     }
-    QVERIFY(f->logged(text, level, QStringLiteral("Output"), QStringLiteral("TEST")));
+    QVERIFY(f->logged(text, level, QStringLiteral("T"), QStringLiteral("TEST")));
     QVERIFY2(log.contains(QStringLiteral("  ") + tag + QStringLiteral("  ") + text + QLatin1Char('\n')), qPrintable(log));
     QTRY_VERIFY(f->model()->index(0, InfoColumn).data(OutputRole).toBool());
 }
@@ -334,7 +258,6 @@ void tst_cTestRunner::progressTruncation_data()
     QTest::addColumn<int>("progress");
     QTest::newRow("fraction cut off") << "33.9" << 33;
     QTest::newRow("negative toward zero") << "-2.7" << -2;
-    QTest::newRow("whole") << "100" << 100;
     QTest::newRow("numeric text") << "'55.5'" << 55;
     QTest::newRow("beyond int") << "1e12" << std::numeric_limits<int>::max();
     QTest::newRow("not a number") << "0/0" << 0;
@@ -344,12 +267,7 @@ void tst_cTestRunner::progressTruncation()
 {
     QFETCH(QString, value);
     QFETCH(int, progress);
-    f->writeTests({{QStringLiteral("P"), QStringLiteral("zt.progress(%1) return true").arg(value)}});
-    QCOMPARE(f->start(), 0);
-    f->fillModel();
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->runOne(QStringLiteral("zt.progress(%1) return true").arg(value)));
     QTRY_COMPARE(f->model()->index(0, StatusColumn).data(ProgressRole).toInt(), progress);
 }
 
@@ -358,16 +276,9 @@ void tst_cTestRunner::unitDescriptionReachesScripts()
     sIODevice device = cRunnerFixture::defaultDevice();
     device.name = QStringLiteral("Bob's \"unit\" \\ 2\n");
     device.id = QStringLiteral("]] os.exit() --[[");
-    sIOSubDevice serial;
-    serial.varName = QStringLiteral("serial");
-    serial.type = QStringLiteral("serial");
-    serial.id = QStringLiteral("/dev/ttyX'");
-    sIOSubDevice gpio;
-    gpio.varName = QStringLiteral("gpio 0");
-    gpio.type = QStringLiteral("gpio");
-    gpio.id = QStringLiteral("chip");
-    gpio.gpio = {QStringLiteral("IN1"), QStringLiteral("OUT'1")};
-    device.devices = {serial, gpio};
+    device.devices = {sIOSubDevice{nullptr, QStringLiteral("serial"), QStringLiteral("serial"), QStringLiteral("/dev/ttyX'"), {}},
+                      sIOSubDevice{nullptr, QStringLiteral("gpio 0"), QStringLiteral("gpio"), QStringLiteral("chip"),
+                                   {QStringLiteral("IN1"), QStringLiteral("OUT'1")}}};
     f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("handles.lua"),
                    "handles = {}\n"
                    "function set_device_handle(name, h) handles[#handles + 1] = name .. ':' .. type(h) return true end\n");
@@ -379,7 +290,7 @@ void tst_cTestRunner::unitDescriptionReachesScripts()
         "end\n"));
     QCOMPARE(f->start(device), 0);
     QCOMPARE(f->runner()->enumerateTests(),
-             QStringList({device.name, device.id, serial.id, QStringLiteral("OUT'1"), QStringLiteral("2"),
+             QStringList({device.name, device.id, QStringLiteral("/dev/ttyX'"), QStringLiteral("OUT'1"), QStringLiteral("2"),
                           QStringLiteral("serial:userdata"), QStringLiteral("gpio 0:userdata"), QStringLiteral("nil")}));
 }
 
@@ -409,12 +320,8 @@ void tst_cTestRunner::deviceHandles()
     QFETCH(int, code);
     QFETCH(QStringList, messages);
     sIODevice device = cRunnerFixture::defaultDevice();
-    for (const char *name : {"serial", "gpio"}) {
-        sIOSubDevice sub;
-        sub.varName = QLatin1String(name);
-        sub.type = QLatin1String(name);
-        device.devices.append(sub);
-    }
+    for (const QString &name : {QStringLiteral("serial"), QStringLiteral("gpio")})
+        device.devices.append(sIOSubDevice{nullptr, name, name, QString(), {}});
     f->writeScript(QStringLiteral("scripts/test"), QStringLiteral("handles.lua"), function.toLatin1() + "\n");
     f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
     QCOMPARE(f->start(device), code);
@@ -518,7 +425,7 @@ void tst_cTestRunner::environmentFunctions()
     if (deinitCode >= 0) {
         QSignalSpy deinit(f->relay(), &cRunnerRelay::deinitFinished);
         f->runner()->deinit();
-        QVERIFY(deinit.wait(10000));
+        QVERIFY(deinit.wait(30000));
         QCOMPARE(deinit.first().first().toInt(), deinitCode);
         // Torn down whatever the script said: no tests, and a new init works.
         QVERIFY(f->runner()->enumerateTests().isEmpty());
@@ -534,27 +441,16 @@ void tst_cTestRunner::stopDuringSetUp()
     f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("wait.lua"),
                    "zt.log('setting up')\nwhile not zt.was_canceled() do zt.sleep(5) end\n");
     f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
-    auto runner = std::make_unique<cTestRunner>(nullptr, false);
-    runner->setAppRoot(f->root());
-    cRunnerRelay relay(runner.get());
-    QSignalSpy spy(&relay, &cRunnerRelay::initFinished);
-    QVERIFY(spy.isValid());
-    runner->init(cRunnerFixture::defaultDevice(), 1);
+    f->makeRunner(false);
+    QSignalSpy spy(f->relay(), &cRunnerRelay::initFinished);
+    f->runner()->init(cRunnerFixture::defaultDevice(), 1);
     QVERIFY(f->waitLogged(QStringLiteral("setting up")));
-    runner->stopInitOrDeinitProcess();
-    QVERIFY(spy.wait(10000));
+    f->runner()->stopInitOrDeinitProcess();
+    QVERIFY(spy.wait(30000));
     // The set-up itself succeeded, but the stop request wins.
     QCOMPARE(spy.first().first().toInt(), 3);
     QVERIFY(f->logged(QStringLiteral("Stop init or deinit process requested")));
-    QVERIFY(runner->enumerateTests().isEmpty());
-}
-
-void tst_cTestRunner::enumerationStopsAtEmptyName()
-{
-    f->writeTests({}, QStringLiteral("function zt_enumerate_tests() return { 'one', 'two', '', 'three' } end\n"));
-    QCOMPARE(f->start(), 0);
-    QCOMPARE(f->fillModel(), QStringList({"one", "two"}));
-    QCOMPARE(f->model()->rowCount(), 2);
+    QVERIFY(f->runner()->enumerateTests().isEmpty());
 }
 
 void tst_cTestRunner::repeatsAndStatistics()
@@ -564,50 +460,35 @@ void tst_cTestRunner::repeatsAndStatistics()
     QCOMPARE(f->start(), 0);
     f->fillModel();
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    QVERIFY(finished.isValid());
-
     f->runner()->runTests({f->handle(0), f->handle(1)}, 0);  // nothing at all
     QTest::qWait(50);
     QCOMPARE(finished.count(), 0);
 
     f->runner()->runTests({f->handle(0), f->handle(1)}, 3);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 6, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 6, 60000);
     QVERIFY(f->waitLogged(QStringLiteral("All attempts finished")));
-    const QList<sLogged> messages = f->logs();
     QStringList passes;
-    for (const sLogged &m : messages) {
-        if (m.text.startsWith(QLatin1String("Run attempts left")) || m.text == QLatin1String("All attempts finished")) {
+    for (const sLogged &m : f->logs()) {
+        if (m.level == 1 && (m.text.startsWith(QLatin1String("Run attempts left")) || m.text.startsWith(QLatin1String("All"))))
             passes.append(m.text);
-            QCOMPARE(m.level, 1);
-        }
     }
     QCOMPARE(passes, QStringList({"Run attempts left: 2", "Run attempts left: 1", "All attempts finished"}));
-
-    const QStringList lines = f->runner()->resultsText().split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 11);
-    for (int pass = 0; pass < 3; ++pass) {
-        QVERIFY2(lines.at(pass * 4).startsWith(QLatin1String("A, ")) && lines.at(pass * 4).endsWith(QLatin1String(", OK")),
-                 qPrintable(lines.at(pass * 4)));
-        QVERIFY(lines.at(pass * 4 + 1).startsWith(QLatin1String("B, ")));
-        QVERIFY(lines.at(pass * 4 + 1).endsWith(QLatin1String(", ERROR, bad")));
-        if (pass < 2) {
-            QVERIFY(lines.at(pass * 4 + 2).isEmpty());
-            QVERIFY(lines.at(pass * 4 + 3).isEmpty());
-        }
-    }
+    // Passes in order, an empty line between them.
+    QString results = f->runner()->resultsText();
+    results.replace(QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d - \\d\\d:\\d\\d:\\d\\d")), QStringLiteral("t"));
+    const QString pass = QStringLiteral("A, t, OK\nB, t, ERROR, bad\n");
+    QCOMPARE(results, pass + QStringLiteral("\n\n") + pass + QStringLiteral("\n\n") + pass);
     QCOMPARE(f->runner()->statisticsText(),
              QStringLiteral("A:\n    run count - 3\n    ok - 3\n    warnings - 0\n    errors - 0\n\n"
                             "B:\n    run count - 3\n    ok - 0\n    warnings - 0\n    errors - 3\n\n"));
     QTRY_COMPARE(f->model()->index(1, StatisticsColumn).data().toString(), QStringLiteral("Runs: 3, OK: 0"));
     QCOMPARE(f->model()->index(0, StatisticsColumn).data().toString(), QStringLiteral("Runs: 3, OK: 3"));
-    QCOMPARE(f->model()->index(0, StatisticsColumn).data(FailedRole).toBool(), false);
-    QCOMPARE(f->model()->index(1, StatisticsColumn).data(FailedRole).toBool(), true);
     QVERIFY(f->runner()->hasErrors());
     QVERIFY(!f->runner()->isBusy());
 
     // A new batch starts from empty results.
     f->runner()->runTests({f->handle(0)}, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 7, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 7, 30000);
     QVERIFY(f->runner()->statisticsText().startsWith(QStringLiteral("A:\n    run count - 1\n")));
     QCOMPARE(f->runner()->resultsText().count(QLatin1Char('\n')), 1);
     f->runner()->clearResults();
@@ -644,7 +525,7 @@ void tst_cTestRunner::cancelRunning()
     else
         f->runner()->cancelAllTests();
     QVERIFY(f->waitLogged(QStringLiteral("Cancel was requested for test Long")));
-    QVERIFY(canceled.wait(10000));
+    QVERIFY(canceled.wait(30000));
     QTRY_COMPARE(f->state(0), 7);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(canceled.count(), 1);
@@ -675,8 +556,8 @@ void tst_cTestRunner::cancelQueued()
     QVERIFY(f->logged(QStringLiteral("Canceling all tests...")));
     QTRY_COMPARE(f->state(2), 7);
     QTRY_COMPARE(f->state(0), 7);
-    QVERIFY(canceled.wait(10000) || canceled.count() == 1);
-    QTest::qWait(100);
+    QTRY_COMPARE_WITH_TIMEOUT(canceled.count(), 1, 30000);
+    QTest::qWait(100);  // nothing more may finish
     QCOMPARE(finished.count(), 1);
     QVERIFY(!f->logged(QStringLiteral("Starting test 'B'")));
     QVERIFY(!f->logged(QStringLiteral("Starting test 'C'")));
@@ -684,8 +565,7 @@ void tst_cTestRunner::cancelQueued()
     QTRY_VERIFY(!f->runner()->isBusy());
 
     // The runner still takes tests after a cancel.
-    f->queue(1);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->run(1));
     QTRY_COMPARE(f->state(1), 1);
 }
 
@@ -695,8 +575,9 @@ void tst_cTestRunner::cancelWithNothingRunning()
     QCOMPARE(f->start(), 0);
     f->fillModel();
     QSignalSpy canceled(f->relay(), &cRunnerRelay::testsCanceled);
+    // A caller waiting for the cancel to be confirmed must get it.
     f->runner()->cancelCurrentTest();
-    QTRY_COMPARE(canceled.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(canceled.count(), 1, 30000);
     f->cancel(0);  // neither running nor queued
     QCOMPARE(f->state(0), 0);
 }
@@ -715,7 +596,7 @@ void tst_cTestRunner::invalidTestSkipped()
     QVERIFY(f->waitLogged(QStringLiteral("Invalid test skipped")));
     QVERIFY(f->logged(QStringLiteral("Invalid test skipped"), 2));
     QVERIFY(!f->logged(QStringLiteral("Starting test 'B'")));
-    QTRY_COMPARE(finished.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
 }
 
 void tst_cTestRunner::quotesInTestNames()
@@ -724,9 +605,7 @@ void tst_cTestRunner::quotesInTestNames()
     f->writeTests({{name, QStringLiteral("zt.set_status_ok(%1) return true").arg(cRunnerFixture::luaString(name))}});
     QCOMPARE(f->start(), 0);
     QCOMPARE(f->fillModel(), QStringList{name});
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->run(0));
     QTRY_COMPARE(f->state(0), 1);
     QCOMPARE(f->details(0), name);
     QVERIFY(f->logged(QStringLiteral("Starting test '%1'").arg(name), 1));
@@ -739,7 +618,6 @@ void tst_cTestRunner::restartAllowed_data()
     QTest::addColumn<QString>("arg");
     QTest::addColumn<bool>("allowed");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("true") << "function is_restart_allowed() return true end" << "x" << true << QStringList();
     QTest::newRow("depends on the argument") << "function is_restart_allowed(a) return a == 'reboot' end" << "reboot"
                                              << true << QStringList();
     QTest::newRow("refused") << "function is_restart_allowed(a) return a == 'reboot' end" << "other" << false
@@ -794,7 +672,7 @@ void tst_cTestRunner::askUser()
     // A reply that nobody asked for is not taken as the answer.
     f->runner()->userReply({QStringLiteral("stale")});
     f->queue(0);
-    QVERIFY(asked.wait(10000));
+    QVERIFY(asked.wait(30000));
     QCOMPARE(asked.first().at(0).toString(), QStringLiteral("Ask"));
     QCOMPARE(asked.first().at(1).toString(), QStringLiteral("Serial number?"));
     QCOMPARE(asked.first().at(2).toStringList(), QStringList({"SN", "Batch"}));
@@ -802,7 +680,7 @@ void tst_cTestRunner::askUser()
         f->runner()->cancelCurrentTest();
     else
         f->runner()->userReply(reply);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.wait(30000));
     QTRY_COMPARE(f->state(0), status);
     QCOMPARE(f->details(0), details);
 }
@@ -820,7 +698,7 @@ void tst_cTestRunner::callerWaitsBoundedWhileScriptRuns()
     QCOMPARE(f->runner()->enumerateTests(), QStringList());
     QVERIFY(!f->runner()->isRestartAllowed(QStringLiteral("x")));
     const qint64 elapsed = timer.elapsed();
-    QVERIFY2(elapsed >= 1500 && elapsed < 5000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed >= 1500 && elapsed < 10000, qPrintable(QString::number(elapsed)));
     QVERIFY(f->logged(QStringLiteral("Tests not listed: the test runner is busy in a script"), 2));
     f->runner()->cancelCurrentTest();
     QTRY_COMPARE(f->state(0), 7);
@@ -830,42 +708,33 @@ void tst_cTestRunner::callerWaitsBoundedWhileScriptRuns()
 void tst_cTestRunner::destructionEndsScripts_data()
 {
     QTest::addColumn<QString>("body");
-    QTest::newRow("sleeping") << "zt.log('waiting') zt.sleep(60000) return true";
-    QTest::newRow("endless loop") << "zt.log('waiting') while true do end";
-    QTest::newRow("loop that catches errors") << "zt.log('waiting') while true do pcall(function() while true do end end) end";
+    QTest::addColumn<bool>("setUp");  // in a set-up script, else in a test
+    QTest::newRow("sleeping") << "zt.log('waiting') zt.sleep(60000) return true" << false;
+    QTest::newRow("endless loop") << "zt.log('waiting') while true do end" << false;
     QTest::newRow("sleeping in a loop that catches errors")
-        << "zt.log('waiting') while true do pcall(zt.sleep, 100000) end";
-    QTest::newRow("waiting for the operator") << "zt.log('waiting') zt.ask_user('q', { 'a' }) return true";
+        << "zt.log('waiting') while true do pcall(zt.sleep, 100000) end" << false;
+    QTest::newRow("waiting for the operator") << "zt.log('waiting') zt.ask_user('q', { 'a' }) return true" << false;
+    QTest::newRow("sleeping during set-up") << "zt.log('waiting') zt.sleep(60000)" << true;
 }
 
 void tst_cTestRunner::destructionEndsScripts()
 {
     QFETCH(QString, body);
-    f->writeTests({{QStringLiteral("Stuck"), body}});
-    QCOMPARE(f->start(), 0);
-    f->fillModel();
-    f->queue(0);
+    QFETCH(bool, setUp);
+    if (setUp) {
+        f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("slow.lua"), body.toLatin1());
+        f->makeRunner(false)->init(cRunnerFixture::defaultDevice(), 1);
+    } else {
+        f->writeTests({{QStringLiteral("Stuck"), body}});
+        QCOMPARE(f->start(), 0);
+        f->fillModel();
+        f->queue(0);
+    }
     QVERIFY(f->waitLogged(QStringLiteral("waiting")));
     QTest::qWait(50);
+    // Well inside the bound the destructor gives the thread before it terminates it.
     const qint64 elapsed = f->timedDestroy();
-    QVERIFY2(elapsed < 1500, qPrintable(QString::number(elapsed)));
-    QVERIFY(!f->logged(QStringLiteral("Test runner thread did not stop within 3000 ms: terminating it")));
-}
-
-void tst_cTestRunner::destructionDuringSetUp()
-{
-    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("slow.lua"),
-                   "zt.log('setting up')\nzt.sleep(60000)\n");
-    auto runner = std::make_unique<cTestRunner>(nullptr, false);
-    runner->setAppRoot(f->root());
-    cRunnerRelay relay(runner.get());
-    QSignalSpy spy(&relay, &cRunnerRelay::initFinished);
-    runner->init(cRunnerFixture::defaultDevice(), 1);
-    QVERIFY(f->waitLogged(QStringLiteral("setting up")));
-    QElapsedTimer timer;
-    timer.start();
-    runner.reset();
-    QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(elapsed < 2500, qPrintable(QString::number(elapsed)));
     QVERIFY(!f->logged(QStringLiteral("Test runner thread did not stop within 3000 ms: terminating it")));
 }
 
@@ -889,33 +758,27 @@ void tst_cTestRunner::restartThread()
     const int started = f->count(QStringLiteral("test thread started"));
     f->runner()->restartThread();
     QVERIFY(f->logged(QStringLiteral("Thread restart request"), 0));
-    QTRY_VERIFY_WITH_TIMEOUT(f->count(QStringLiteral("test thread started")) > started, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(f->count(QStringLiteral("test thread started")) > started, 30000);
     QVERIFY(f->runner()->isRunning());
     QCOMPARE(f->start(), 0);
     f->fillModel();
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->run(0));
 }
 
 void tst_cTestRunner::logTextFormat()
 {
-    f->writeTests({{QStringLiteral("A"), QStringLiteral("zt.log_warn('careful') zt.set_status_warn('w') return true")}});
-    QCOMPARE(f->start(), 0);
-    f->fillModel();
-    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
-    f->queue(0);
-    QVERIFY(finished.wait(10000));
+    QVERIFY(f->runOne(QStringLiteral("zt.log_warn('careful') zt.set_status_warn('w') return true")));
     const QStringList lines = f->runner()->logText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
     const QRegularExpression stamp(QStringLiteral("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d-\\d\\d  "));
     for (const QString &line : lines)
         QVERIFY2(stamp.match(line).hasMatch(), qPrintable(line));
-    QVERIFY(lines.at(0).endsWith(QStringLiteral("  NOTIFY   Starting test 'A'")));
+    QVERIFY(lines.at(0).endsWith(QStringLiteral("  NOTIFY   Starting test 'T'")));
     QVERIFY(lines.at(1).endsWith(QStringLiteral("  WARNING  careful")));
-    QVERIFY(lines.at(2).endsWith(QStringLiteral("  NOTIFY   Test 'A' finished with status: WARNING, description: w")));
+    QVERIFY(lines.at(2).endsWith(QStringLiteral("  NOTIFY   Test 'T' finished with status: WARNING, description: w")));
 }
 
+// Code from the unit stays sandboxed unless the operator's settings say otherwise.
 void tst_cTestRunner::trustSetting()
 {
     cTestRunner runner(nullptr, false);
@@ -923,7 +786,6 @@ void tst_cTestRunner::trustSetting()
     settings.remove(QStringLiteral("TestRunner/TrustUnitPackages"));
     QVERIFY(!runner.trustUnitPackages());
     settings.setValue(QStringLiteral("TestRunner/TrustUnitPackages"), true);
-    settings.sync();
     QVERIFY(runner.trustUnitPackages());
     runner.setTrustUnitPackages(false);
     QVERIFY(!runner.trustUnitPackages());
