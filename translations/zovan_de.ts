@@ -45,6 +45,41 @@
     </message>
 </context>
 <context>
+    <name>cAdapterFile</name>
+    <message>
+        <source>the file is larger than %1 bytes and is ignored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read section header &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty section name; the section is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the section appears twice; the second is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>text outside of any section is ignored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a key=value line; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown key (known: %1); the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the key appears twice; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cDeviceContainerTest</name>
     <message>
         <source>This page runs the built-in self-tests of the attached unit.</source>
@@ -73,10 +108,115 @@
     </message>
 </context>
 <context>
+    <name>cGpioChip</name>
+    <message>
+        <source>%1 cannot be opened (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has no line named %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no line named %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: line %2 cannot be requested (%3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: reading line %2 failed (%3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: line %2 cannot be made an output (%3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: setting line %2 failed (%3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cI2cDevBus</name>
+    <message>
+        <source>%1 cannot be opened (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not an I2C bus that takes plain transfers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: I2C %2 of %3 bytes at address %4 failed (%5)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>write</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: bad I2C read of %2 bytes at address %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: bad I2C write of %2 bytes at address %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cLogMainWindow</name>
     <message>
         <source>This page shows, filters and records the live log of the attached unit.</source>
         <translation>Diese Seite zeigt, filtert und speichert das laufende Protokoll des angeschlossenen Geräts.</translation>
+    </message>
+</context>
+<context>
+    <name>cLogModel</name>
+    <message>
+        <source>Trace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Debug</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -213,6 +353,49 @@
     </message>
 </context>
 <context>
+    <name>cParser</name>
+    <message>
+        <source>Adapter file %1, line %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, section [%1]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, key &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>missing key &apos;serial&apos;; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a serial device path; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bad baud rate &apos;%1&apos;; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>bad or repeated GPIO name &apos;%1&apos;; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GPIO names need a &apos;gpiochip&apos;; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty value; the unit is skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>adapter [%1] of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cPluginSettingsDialog</name>
     <message>
         <source>[*] Plugin settings</source>
@@ -232,10 +415,320 @@
     </message>
 </context>
 <context>
+    <name>cPortManager</name>
+    <message>
+        <source>A unit without an id cannot be opened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unit &apos;%1&apos; has no ports to open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unit &apos;%1&apos; cannot be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unit &apos;%1&apos; is already open by this program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is already open by unit &apos;%2&apos; in this program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unit &apos;%1&apos; opened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unit &apos;%1&apos; closed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adapter file %1 cannot be read: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>serial port</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cPortSelector</name>
+    <message>
+        <source>No port found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Port of the unit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search for ports again</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cSerialLine</name>
+    <message>
+        <source>unsupported baud rate %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read the line settings (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot apply the line settings (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: out of file descriptors</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is already open by another program (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was disconnected (%2: %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: waiting for data failed (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: waiting to write failed (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: write timed out after %2 of %3 bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: write failed (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: unsupported baud rate %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cSimAdapterLink</name>
+    <message>
+        <source>bad socket path &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot create a socket (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot connect to %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>malformed request</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot send to %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>answer from %1 is too long</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no answer from %1 within %2 ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read from %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connection to %1 lost (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>request refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unexpected answer &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connection to %1 lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cSimGpio</name>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: reading GPIO %2 failed: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: reading GPIO %2 gave &apos;%3&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: setting GPIO %2 failed: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cSimI2c</name>
+    <message>
+        <source>%1: bad I2C read of %2 bytes at address %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: I2C read at address %2 failed: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: I2C read at address %2 gave a malformed answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: bad I2C write of %2 bytes at address %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: I2C write at address %2 failed: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: I2C write at address %2 gave a malformed answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestHandle</name>
+    <message>
+        <source>- empty -</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cTestMainWindow</name>
     <message>
         <source>This page runs Lua test scripts against the attached unit and shows their results.</source>
         <translation>Diese Seite führt Lua-Testskripte am angeschlossenen Gerät aus und zeigt ihre Ergebnisse.</translation>
+    </message>
+</context>
+<context>
+    <name>cTestRunner</name>
+    <message>
+        <source>Failed to deinit test environment for device &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application fatal error detected!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart is strongly recomended!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starting test &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error executing test &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test &apos;%1&apos; finished with status: %2%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>description: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to init test environment for device &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TestRunner: error initializing LUA - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t open script (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t execute script (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>script is empty (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>device scripts are empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t execute device scripts (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t load tests from device, using local tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t load script (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t exec script (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>embeddedunit</name>
+    <message>
+        <source>Simulated unit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>simulated unit on %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>port</name>
+    <message>
+        <source>bad GPIO name &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GPIO &apos;%1&apos; is not one of %2</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
