@@ -48,35 +48,35 @@
     <name>cAdapterFile</name>
     <message>
         <source>the file is larger than %1 bytes and is ignored</source>
-        <translation type="unfinished"></translation>
+        <translation>die Datei ist größer als %1 Bytes und wird ignoriert</translation>
     </message>
     <message>
         <source>cannot read section header &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>Abschnittskopf &apos;%1&apos; kann nicht gelesen werden</translation>
     </message>
     <message>
         <source>empty section name; the section is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>leerer Abschnittsname; der Abschnitt wird übersprungen</translation>
     </message>
     <message>
         <source>the section appears twice; the second is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>der Abschnitt kommt zweimal vor; der zweite wird übersprungen</translation>
     </message>
     <message>
         <source>text outside of any section is ignored</source>
-        <translation type="unfinished"></translation>
+        <translation>Text außerhalb eines Abschnitts wird ignoriert</translation>
     </message>
     <message>
         <source>&apos;%1&apos; is not a key=value line; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>&apos;%1&apos; ist keine Zeile der Form Schlüssel=Wert; das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>unknown key (known: %1); the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>unbekannter Schlüssel (bekannt: %1); das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>the key appears twice; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>der Schlüssel kommt zweimal vor; das Gerät wird übersprungen</translation>
     </message>
 </context>
 <context>
@@ -111,66 +111,66 @@
     <name>cGpioChip</name>
     <message>
         <source>%1 cannot be opened (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht geöffnet werden (%2)</translation>
     </message>
     <message>
         <source>%1 has no line named %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 hat keine Leitung namens %2</translation>
     </message>
     <message>
         <source>no line named %1</source>
-        <translation type="unfinished"></translation>
+        <translation>keine Leitung namens %1</translation>
     </message>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>%1: line %2 cannot be requested (%3)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Leitung %2 kann nicht belegt werden (%3)</translation>
     </message>
     <message>
         <source>%1: reading line %2 failed (%3)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Lesen der Leitung %2 fehlgeschlagen (%3)</translation>
     </message>
     <message>
         <source>%1: line %2 cannot be made an output (%3)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Leitung %2 kann nicht als Ausgang geschaltet werden (%3)</translation>
     </message>
     <message>
         <source>%1: setting line %2 failed (%3)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Setzen der Leitung %2 fehlgeschlagen (%3)</translation>
     </message>
 </context>
 <context>
     <name>cI2cDevBus</name>
     <message>
         <source>%1 cannot be opened (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht geöffnet werden (%2)</translation>
     </message>
     <message>
         <source>%1 is not an I2C bus that takes plain transfers</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist kein I2C-Bus, der einfache Übertragungen annimmt</translation>
     </message>
     <message>
         <source>%1: I2C %2 of %3 bytes at address %4 failed (%5)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: I2C-%2 von %3 Bytes an Adresse %4 fehlgeschlagen (%5)</translation>
     </message>
     <message>
         <source>read</source>
-        <translation type="unfinished"></translation>
+        <translation>Lesen</translation>
     </message>
     <message>
         <source>write</source>
-        <translation type="unfinished"></translation>
+        <translation>Schreiben</translation>
     </message>
     <message>
         <source>%1: bad I2C read of %2 bytes at address %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: ungültiges I2C-Lesen von %2 Bytes an Adresse %3</translation>
     </message>
     <message>
         <source>%1: bad I2C write of %2 bytes at address %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: ungültiges I2C-Schreiben von %2 Bytes an Adresse %3</translation>
     </message>
 </context>
 <context>
@@ -184,39 +184,39 @@
     <name>cLogModel</name>
     <message>
         <source>Trace</source>
-        <translation type="unfinished"></translation>
+        <translation>Ablauf</translation>
     </message>
     <message>
         <source>Notify</source>
-        <translation type="unfinished"></translation>
+        <translation>Hinweis</translation>
     </message>
     <message>
         <source>Warning</source>
-        <translation type="unfinished"></translation>
+        <translation>Warnung</translation>
     </message>
     <message>
         <source>Error</source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler</translation>
     </message>
     <message>
         <source>Debug</source>
-        <translation type="unfinished"></translation>
+        <translation>Debug</translation>
     </message>
     <message>
         <source>Time</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeit</translation>
     </message>
     <message>
         <source>Level</source>
-        <translation type="unfinished"></translation>
+        <translation>Stufe</translation>
     </message>
     <message>
         <source>Source</source>
-        <translation type="unfinished"></translation>
+        <translation>Quelle</translation>
     </message>
     <message>
         <source>Message</source>
-        <translation type="unfinished"></translation>
+        <translation>Meldung</translation>
     </message>
 </context>
 <context>
@@ -356,43 +356,43 @@
     <name>cParser</name>
     <message>
         <source>Adapter file %1, line %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Adapterdatei %1, Zeile %2</translation>
     </message>
     <message>
         <source>, section [%1]</source>
-        <translation type="unfinished"></translation>
+        <translation>, Abschnitt [%1]</translation>
     </message>
     <message>
         <source>, key &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>, Schlüssel &apos;%1&apos;</translation>
     </message>
     <message>
         <source>missing key &apos;serial&apos;; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>Schlüssel &apos;serial&apos; fehlt; das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>&apos;%1&apos; is not a serial device path; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>&apos;%1&apos; ist kein Pfad eines seriellen Geräts; das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>bad baud rate &apos;%1&apos;; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>ungültige Baudrate &apos;%1&apos;; das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>bad or repeated GPIO name &apos;%1&apos;; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>ungültiger oder doppelter GPIO-Name &apos;%1&apos;; das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>GPIO names need a &apos;gpiochip&apos;; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>GPIO-Namen brauchen einen &apos;gpiochip&apos;; das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>empty value; the unit is skipped</source>
-        <translation type="unfinished"></translation>
+        <translation>leerer Wert; das Gerät wird übersprungen</translation>
     </message>
     <message>
         <source>adapter [%1] of %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Adapter [%1] aus %2</translation>
     </message>
 </context>
 <context>
@@ -418,217 +418,217 @@
     <name>cPortManager</name>
     <message>
         <source>A unit without an id cannot be opened</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Gerät ohne Kennung kann nicht geöffnet werden</translation>
     </message>
     <message>
         <source>Unit &apos;%1&apos; has no ports to open</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät &apos;%1&apos; hat keine Ports zum Öffnen</translation>
     </message>
     <message>
         <source>Unit &apos;%1&apos; cannot be opened: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät &apos;%1&apos; kann nicht geöffnet werden: %2</translation>
     </message>
     <message>
         <source>Unit &apos;%1&apos; is already open by this program</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät &apos;%1&apos; ist in diesem Programm bereits geöffnet</translation>
     </message>
     <message>
         <source>%1 is already open by unit &apos;%2&apos; in this program</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist in diesem Programm bereits von Gerät &apos;%2&apos; geöffnet</translation>
     </message>
     <message>
         <source>Unit &apos;%1&apos; opened</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät &apos;%1&apos; geöffnet</translation>
     </message>
     <message>
         <source>Unit &apos;%1&apos; closed</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät &apos;%1&apos; geschlossen</translation>
     </message>
     <message>
         <source>Adapter file %1 cannot be read: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Adapterdatei %1 kann nicht gelesen werden: %2</translation>
     </message>
     <message>
         <source>serial port</source>
-        <translation type="unfinished"></translation>
+        <translation>serieller Port</translation>
     </message>
 </context>
 <context>
     <name>cPortSelector</name>
     <message>
         <source>No port found</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Port gefunden</translation>
     </message>
     <message>
         <source>Port of the unit</source>
-        <translation type="unfinished"></translation>
+        <translation>Port des Geräts</translation>
     </message>
     <message>
         <source>Search for ports again</source>
-        <translation type="unfinished"></translation>
+        <translation>Erneut nach Ports suchen</translation>
     </message>
 </context>
 <context>
     <name>cSerialLine</name>
     <message>
         <source>unsupported baud rate %1</source>
-        <translation type="unfinished"></translation>
+        <translation>nicht unterstützte Baudrate %1</translation>
     </message>
     <message>
         <source>cannot read the line settings (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>die Leitungseinstellungen können nicht gelesen werden (%1)</translation>
     </message>
     <message>
         <source>cannot apply the line settings (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>die Leitungseinstellungen können nicht übernommen werden (%1)</translation>
     </message>
     <message>
         <source>%1 cannot be opened: out of file descriptors</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht geöffnet werden: keine Dateideskriptoren mehr frei</translation>
     </message>
     <message>
         <source>%1 cannot be opened (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht geöffnet werden (%2)</translation>
     </message>
     <message>
         <source>%1 is already open by another program (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ist bereits von einem anderen Programm geöffnet (%2)</translation>
     </message>
     <message>
         <source>%1 cannot be opened: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 kann nicht geöffnet werden: %2</translation>
     </message>
     <message>
         <source>%1 was disconnected (%2: %3)</source>
-        <translation type="unfinished"></translation>
+        <translation>die Verbindung zu %1 wurde getrennt (%2: %3)</translation>
     </message>
     <message>
         <source>%1: waiting for data failed (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Warten auf Daten fehlgeschlagen (%2)</translation>
     </message>
     <message>
         <source>%1: waiting to write failed (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Warten auf Schreibbereitschaft fehlgeschlagen (%2)</translation>
     </message>
     <message>
         <source>%1: write timed out after %2 of %3 bytes</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Zeitüberschreitung beim Schreiben nach %2 von %3 Bytes</translation>
     </message>
     <message>
         <source>%1: write failed (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Schreiben fehlgeschlagen (%2)</translation>
     </message>
     <message>
         <source>%1: unsupported baud rate %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: nicht unterstützte Baudrate %2</translation>
     </message>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
 </context>
 <context>
     <name>cSimAdapterLink</name>
     <message>
         <source>bad socket path &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>ungültiger Socket-Pfad &apos;%1&apos;</translation>
     </message>
     <message>
         <source>cannot create a socket (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Socket kann nicht angelegt werden (%1)</translation>
     </message>
     <message>
         <source>cannot connect to %1 (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>keine Verbindung zu %1 möglich (%2)</translation>
     </message>
     <message>
         <source>malformed request</source>
-        <translation type="unfinished"></translation>
+        <translation>fehlerhafte Anfrage</translation>
     </message>
     <message>
         <source>cannot send to %1 (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>Senden an %1 nicht möglich (%2)</translation>
     </message>
     <message>
         <source>answer from %1 is too long</source>
-        <translation type="unfinished"></translation>
+        <translation>Antwort von %1 ist zu lang</translation>
     </message>
     <message>
         <source>no answer from %1 within %2 ms</source>
-        <translation type="unfinished"></translation>
+        <translation>keine Antwort von %1 innerhalb von %2 ms</translation>
     </message>
     <message>
         <source>cannot read from %1 (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>Lesen von %1 nicht möglich (%2)</translation>
     </message>
     <message>
         <source>connection to %1 lost (%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindung zu %1 verloren (%2)</translation>
     </message>
     <message>
         <source>request refused</source>
-        <translation type="unfinished"></translation>
+        <translation>Anfrage abgelehnt</translation>
     </message>
     <message>
         <source>unexpected answer &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>unerwartete Antwort &apos;%1&apos;</translation>
     </message>
     <message>
         <source>connection to %1 lost</source>
-        <translation type="unfinished"></translation>
+        <translation>Verbindung zu %1 verloren</translation>
     </message>
 </context>
 <context>
     <name>cSimGpio</name>
     <message>
         <source>%1: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>%1: reading GPIO %2 failed: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Lesen von GPIO %2 fehlgeschlagen: %3</translation>
     </message>
     <message>
         <source>%1: reading GPIO %2 gave &apos;%3&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Lesen von GPIO %2 ergab &apos;%3&apos;</translation>
     </message>
     <message>
         <source>%1: setting GPIO %2 failed: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: Setzen von GPIO %2 fehlgeschlagen: %3</translation>
     </message>
 </context>
 <context>
     <name>cSimI2c</name>
     <message>
         <source>%1: bad I2C read of %2 bytes at address %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: ungültiges I2C-Lesen von %2 Bytes an Adresse %3</translation>
     </message>
     <message>
         <source>%1: I2C read at address %2 failed: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: I2C-Lesen an Adresse %2 fehlgeschlagen: %3</translation>
     </message>
     <message>
         <source>%1: I2C read at address %2 gave a malformed answer</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: I2C-Lesen an Adresse %2 ergab eine fehlerhafte Antwort</translation>
     </message>
     <message>
         <source>%1: bad I2C write of %2 bytes at address %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: ungültiges I2C-Schreiben von %2 Bytes an Adresse %3</translation>
     </message>
     <message>
         <source>%1: I2C write at address %2 failed: %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: I2C-Schreiben an Adresse %2 fehlgeschlagen: %3</translation>
     </message>
     <message>
         <source>%1: I2C write at address %2 gave a malformed answer</source>
-        <translation type="unfinished"></translation>
+        <translation>%1: I2C-Schreiben an Adresse %2 ergab eine fehlerhafte Antwort</translation>
     </message>
 </context>
 <context>
     <name>cTestHandle</name>
     <message>
         <source>- empty -</source>
-        <translation type="unfinished"></translation>
+        <translation>- leer -</translation>
     </message>
 </context>
 <context>
@@ -642,93 +642,93 @@
     <name>cTestRunner</name>
     <message>
         <source>Failed to deinit test environment for device &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht abgebaut werden</translation>
     </message>
     <message>
         <source>Application fatal error detected!</source>
-        <translation type="unfinished"></translation>
+        <translation>Schwerer Anwendungsfehler erkannt!</translation>
     </message>
     <message>
         <source>Restart is strongly recomended!</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein Neustart wird dringend empfohlen!</translation>
     </message>
     <message>
         <source>Starting test &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>Test &apos;%1&apos; wird gestartet</translation>
     </message>
     <message>
         <source>Error executing test &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler beim Ausführen von Test &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Test &apos;%1&apos; finished with status: %2%3</source>
-        <translation type="unfinished"></translation>
+        <translation>Test &apos;%1&apos; beendet mit Status: %2%3</translation>
     </message>
     <message>
         <source>description: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Beschreibung: %1</translation>
     </message>
     <message>
         <source>Failed to init test environment for device &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht aufgebaut werden</translation>
     </message>
     <message>
         <source>TestRunner: error initializing LUA - %1</source>
-        <translation type="unfinished"></translation>
+        <translation>TestRunner: Fehler beim Initialisieren von LUA - %1</translation>
     </message>
     <message>
         <source>can&apos;t open script (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Skript kann nicht geöffnet werden (%1)</translation>
     </message>
     <message>
         <source>can&apos;t execute script (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
     </message>
     <message>
         <source>script is empty (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Skript ist leer (%1)</translation>
     </message>
     <message>
         <source>device scripts are empty</source>
-        <translation type="unfinished"></translation>
+        <translation>Geräteskripte sind leer</translation>
     </message>
     <message>
         <source>can&apos;t execute device scripts (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Geräteskripte können nicht ausgeführt werden (%1)</translation>
     </message>
     <message>
         <source>can&apos;t load tests from device, using local tests</source>
-        <translation type="unfinished"></translation>
+        <translation>Tests können nicht vom Gerät geladen werden, lokale Tests werden verwendet</translation>
     </message>
     <message>
         <source>can&apos;t load script (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Skript kann nicht geladen werden (%1)</translation>
     </message>
     <message>
         <source>can&apos;t exec script (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
     </message>
 </context>
 <context>
     <name>embeddedunit</name>
     <message>
         <source>Simulated unit</source>
-        <translation type="unfinished"></translation>
+        <translation>Simuliertes Gerät</translation>
     </message>
     <message>
         <source>simulated unit on %1</source>
-        <translation type="unfinished"></translation>
+        <translation>simuliertes Gerät an %1</translation>
     </message>
 </context>
 <context>
     <name>port</name>
     <message>
         <source>bad GPIO name &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
+        <translation>ungültiger GPIO-Name &apos;%1&apos;</translation>
     </message>
     <message>
         <source>GPIO &apos;%1&apos; is not one of %2</source>
-        <translation type="unfinished"></translation>
+        <translation>GPIO &apos;%1&apos; ist keiner von %2</translation>
     </message>
 </context>
 </TS>
