@@ -45,6 +45,17 @@ void cPortScanner::run()
                 return;
             m_requested = false;
         }
-        emit scanned(port::enumerate());
+        QList<sIODevice> found = port::enumerate();
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_result = std::move(found);
+        }
+        emit scanned();
     }
+}
+
+QList<sIODevice> cPortScanner::lastResult()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_result;
 }

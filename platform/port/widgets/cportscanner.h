@@ -10,7 +10,9 @@
 
 /**
  * Enumerates the units on offer in its own thread, so a slow scan never stalls the GUI.
- * It has no event loop: requests are counted under a lock and results leave as a queued signal.
+ * It has no event loop: requests are counted under a lock. A result waits under the same lock
+ * until the receiver takes it, so the hand-over is ordered by a lock that every checker sees,
+ * not by Qt's event queue.
  */
 class cPortScanner : public QThread
 {
@@ -25,9 +27,11 @@ public:
     /** Asks for one scan; requests made while one is waiting are merged into it. */
     void requestScan();
     void stop();
+    /** The newest result, for the receiver of scanned(). */
+    QList<sIODevice> lastResult();
 
 signals:
-    void scanned(const QList<sIODevice> &devices);
+    void scanned();
 
 protected:
     void run() override;
@@ -35,6 +39,7 @@ protected:
 private:
     std::mutex m_lock;
     std::condition_variable m_wake;
+    QList<sIODevice> m_result;
     bool m_requested = false;
     bool m_stop = false;
 };

@@ -36,7 +36,8 @@ cPortSelector::cPortSelector(QWidget *parent, const QStringList &names)
     connect(&m_timer, &QTimer::timeout, this, &cPortSelector::refresh);
 
     m_scanner = std::make_unique<cPortScanner>();
-    connect(m_scanner.get(), &cPortScanner::scanned, this, &cPortSelector::applyScan, Qt::QueuedConnection);
+    connect(m_scanner.get(), &cPortScanner::scanned, this,
+            [this] { applyScan(m_scanner->lastResult()); }, Qt::QueuedConnection);
     m_scanner->start();
 }
 
