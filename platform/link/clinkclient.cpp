@@ -3,12 +3,16 @@
 #include "platform/link/clinkrxwindow.h"
 #include "platform/link/clinktxwindow.h"
 #include "platform/link/ilinktransport.h"
+#include "platform/link/linkbytes.h"
 
 #include <QRandomGenerator>
 #include <QThread>
 #include <QtEndian>
 
 namespace {
+
+using zlink::put16;
+using zlink::put32;
 
 constexpr int kFirstResendMs = 300;
 constexpr int kMaxResendMs = 2000;
@@ -18,20 +22,6 @@ constexpr int kMaxPath = 1024;
 constexpr int kReadChunk = 16384;
 
 enum eBlobResult { BlobOk, BlobRetry, BlobFailed, BlobCancelled };
-
-void put16(QByteArray *b, quint16 v)
-{
-    char t[2];
-    qToLittleEndian(v, t);
-    b->append(t, 2);
-}
-
-void put32(QByteArray *b, quint32 v)
-{
-    char t[4];
-    qToLittleEndian(v, t);
-    b->append(t, 4);
-}
 
 QString tooLarge(qint64 size, qint64 limit)
 {

@@ -3,10 +3,16 @@
 #include "platform/link/clinkrxwindow.h"
 #include "platform/link/clinktxwindow.h"
 #include "platform/link/iunitservices.h"
+#include "platform/link/linkbytes.h"
 
 #include <QtEndian>
 
 namespace {
+
+using zlink::put16;
+using zlink::put32;
+using zlink::u16;
+using zlink::u32;
 
 constexpr int kCacheSize = 32;
 constexpr int kTextLimit = 64 * 1024;
@@ -14,23 +20,6 @@ constexpr int kTextPiece = 256;
 constexpr int kAckRepeatMs = 150;        // repeat the upload ack while the sender is silent
 constexpr int kAbandonMs = 30000;        // a transfer nobody talks about any more is dropped
 constexpr int kMaxPath = 1024;
-
-quint16 u16(const QByteArray &b, int at) { return qFromLittleEndian<quint16>(b.constData() + at); }
-quint32 u32(const QByteArray &b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
-
-void put16(QByteArray *b, quint16 v)
-{
-    char t[2];
-    qToLittleEndian(v, t);
-    b->append(t, 2);
-}
-
-void put32(QByteArray *b, quint32 v)
-{
-    char t[4];
-    qToLittleEndian(v, t);
-    b->append(t, 4);
-}
 
 QByteArray statusPayload(quint8 status, const QString &text = QString())
 {
