@@ -52,6 +52,15 @@ cSimFileSystem::eResult cSimDirFs::hostPathBelowRoot(const QString &unitPath, QS
     return host->isEmpty() ? eResult::BadPath : eResult::Ok;
 }
 
+cSimFileSystem::eResult cSimDirFs::existing(const QString &unitPath, QString *host, QFileInfo *info) const
+{
+    *host = hostPath(unitPath);
+    if (host->isEmpty())
+        return eResult::BadPath;
+    *info = QFileInfo(*host);
+    return info->exists() ? eResult::Ok : eResult::NotFound;
+}
+
 cSimFileSystem::sEntry cSimDirFs::entryOf(const QFileInfo &info)
 {
     sEntry e;
@@ -90,24 +99,20 @@ cSimFileSystem::eResult cSimDirFs::list(const QString &path, QList<sEntry> *entr
 
 cSimFileSystem::eResult cSimDirFs::stat(const QString &path, sEntry *entry) const
 {
-    const QString host = hostPath(path);
-    if (host.isEmpty())
-        return eResult::BadPath;
-    const QFileInfo fi(host);
-    if (!fi.exists())
-        return eResult::NotFound;
+    QString host;
+    QFileInfo fi;
+    if (const eResult r = existing(path, &host, &fi); r != eResult::Ok)
+        return r;
     *entry = entryOf(fi);
     return eResult::Ok;
 }
 
 cSimFileSystem::eResult cSimDirFs::read(const QString &path, QByteArray *data) const
 {
-    const QString host = hostPath(path);
-    if (host.isEmpty())
-        return eResult::BadPath;
-    const QFileInfo fi(host);
-    if (!fi.exists())
-        return eResult::NotFound;
+    QString host;
+    QFileInfo fi;
+    if (const eResult r = existing(path, &host, &fi); r != eResult::Ok)
+        return r;
     if (fi.isDir())
         return eResult::IsDir;
     if (fi.size() > kMaxFile)

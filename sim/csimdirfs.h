@@ -32,6 +32,8 @@ private:
     QString hostPath(const QString &unitPath) const;
     /** hostPath() for a path that names something below the root, which changes cannot touch. */
     eResult hostPathBelowRoot(const QString &unitPath, QString *host) const;
+    /** hostPath() of something that exists; BadPath or NotFound otherwise. */
+    eResult existing(const QString &unitPath, QString *host, QFileInfo *info) const;
     static sEntry entryOf(const QFileInfo &info);
     bool inside(const QString &canonical) const;
 

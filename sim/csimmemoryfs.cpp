@@ -125,6 +125,15 @@ cSimFileSystem::eResult cSimMemoryFs::parentOf(const QString &path, sNode **pare
     return eResult::Ok;
 }
 
+cSimFileSystem::eResult cSimMemoryFs::existing(const QString &path, sNode **parent, tChildren::iterator *entry)
+{
+    QString name;
+    if (const eResult r = parentOf(path, parent, &name); r != eResult::Ok)
+        return r;
+    *entry = (*parent)->children.find(name);
+    return *entry == (*parent)->children.end() ? eResult::NotFound : eResult::Ok;
+}
+
 cSimFileSystem::eResult cSimMemoryFs::lookup(const QString &path, QStringList *parts, const sNode **node) const
 {
     if (!splitPath(path, parts))
@@ -215,13 +224,9 @@ cSimFileSystem::eResult cSimMemoryFs::makeDir(const QString &path)
 cSimFileSystem::eResult cSimMemoryFs::removeFile(const QString &path)
 {
     sNode *dir = nullptr;
-    QString name;
-    const eResult r = parentOf(path, &dir, &name);
-    if (r != eResult::Ok)
+    tChildren::iterator it;
+    if (const eResult r = existing(path, &dir, &it); r != eResult::Ok)
         return r;
-    const auto it = dir->children.find(name);
-    if (it == dir->children.end())
-        return eResult::NotFound;
     if (it->second->isDir)
         return eResult::IsDir;
     if (!it->second->writable)
@@ -234,13 +239,9 @@ cSimFileSystem::eResult cSimMemoryFs::removeFile(const QString &path)
 cSimFileSystem::eResult cSimMemoryFs::removeDir(const QString &path)
 {
     sNode *dir = nullptr;
-    QString name;
-    const eResult r = parentOf(path, &dir, &name);
-    if (r != eResult::Ok)
+    tChildren::iterator it;
+    if (const eResult r = existing(path, &dir, &it); r != eResult::Ok)
         return r;
-    const auto it = dir->children.find(name);
-    if (it == dir->children.end())
-        return eResult::NotFound;
     if (!it->second->isDir)
         return eResult::NotDir;
     if (!it->second->children.empty())

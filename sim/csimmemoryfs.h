@@ -43,12 +43,15 @@ private:
         QByteArray data;
         std::map<QString, std::unique_ptr<sNode>> children;
     };
+    using tChildren = std::map<QString, std::unique_ptr<sNode>>;
 
     const sNode *find(const QStringList &parts) const;
     sNode *find(const QStringList &parts);
     /** The folder that holds the last part; error when missing or not a folder. */
     eResult lookup(const QString &path, QStringList *parts, const sNode **node) const;
     eResult parentOf(const QString &path, sNode **parent, QString *name);
+    /** The entry at path and the folder that holds it; NotFound when there is none. */
+    eResult existing(const QString &path, sNode **parent, tChildren::iterator *entry);
     static sEntry entryOf(const QString &name, const sNode &node);
 
     std::unique_ptr<sNode> m_root;
