@@ -11,8 +11,8 @@
 /**
  * Enumerates the units on offer in its own thread, so a slow scan never stalls the GUI.
  * It has no event loop: requests are counted under a lock. A result waits under the same lock
- * until the receiver takes it, so the hand-over is ordered by a lock that every checker sees,
- * not by Qt's event queue.
+ * until the receiver takes it: the hand-over is then ordered by a lock that the thread sanitizer
+ * can see, not only by Qt's uninstrumented event queue.
  */
 class cPortScanner : public QThread
 {
