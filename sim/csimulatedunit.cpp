@@ -32,7 +32,10 @@ constexpr int kChunk = 64 * 1024;
 // The poll loop looks at its stop flag at least this often.
 constexpr qint64 kMaxWaitUs = 100 * 1000;
 constexpr int kStopWaitMs = 3000;
-constexpr qint64 kHangupLingerUs = 1000 * 1000;
+constexpr qint64 kHangupLingerUs = 3000 * 1000;
+// The kernel hands written bytes to the reader's queue a moment after the write; on a loaded
+// machine that moment can stretch well past a few milliseconds.
+constexpr qint64 kHangupSettleUs = 250 * 1000;
 
 QByteArray builtinPackage()
 {
@@ -123,7 +126,8 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
         return std::clamp<qint64>(hangupAt - qint64(fromHost + toHost), 0, kChunk);
     };
     // The line closes once its last bytes have reached the other end (or a reader was not
-    // there to take them within a second): closing a pseudo-terminal drops what it still holds.
+    // there to take them within the linger time): closing a pseudo-terminal drops what it
+    // still holds.
     qint64 hangupSinceUs = -1;
     qint64 lastWriteUs = 0;
     const auto checkHangup = [&] {
@@ -132,9 +136,8 @@ void cSimulatedUnit::sImpl::run(cSimulatedUnit *q)
         const qint64 t = now();
         if (hangupSinceUs < 0)
             hangupSinceUs = t;
-        // The kernel moves written bytes to the reader's queue a moment after the write, so
-        // an empty queue right after a write does not yet mean they were read.
-        const bool settled = t - lastWriteUs >= 50 * 1000 && pty->unreadByHost() == 0;
+        // An empty queue right after a write does not yet mean the bytes were read.
+        const bool settled = t - lastWriteUs >= kHangupSettleUs && pty->unreadByHost() == 0;
         if (!settled && t - hangupSinceUs < kHangupLingerUs)
             return;
         pty->close();
