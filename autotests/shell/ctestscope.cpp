@@ -25,11 +25,6 @@ cTestScope::~cTestScope()
     qputenv("ZOVAN_APP_ROOT", m_previousRoot);
 }
 
-QString cTestScope::settingsFile() const
-{
-    return QSettings().fileName();
-}
-
 void cTestScope::clearSettings() const
 {
     QSettings settings;
@@ -39,7 +34,7 @@ void cTestScope::clearSettings() const
 
 void cTestScope::writeSettingsFile(const QByteArray &content) const
 {
-    QFile file(settingsFile());
+    QFile file(QSettings().fileName());
     QDir().mkpath(QFileInfo(file).absolutePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(content);

@@ -7,23 +7,18 @@
 
 #include <functional>
 
-/**
- * Keeps a test away from the user's files: a private settings folder and organisation, and
- * application folders made on demand (with or without res/ and translations).
- */
+/** Keeps a test away from the user's files: private settings, and application folders made on demand. */
 class cTestScope
 {
 public:
     cTestScope();
     ~cTestScope();
 
-    /** The settings file that QSettings() writes in this scope. */
-    QString settingsFile() const;
     void clearSettings() const;
     /** Replaces the settings file with raw bytes. */
     void writeSettingsFile(const QByteArray &content) const;
 
-    /** A fresh application folder; ZOVAN_APP_ROOT points at it until the next call. */
+    /** A fresh application folder (with or without res/, fake catalogues); ZOVAN_APP_ROOT points at it. */
     QString makeAppRoot(bool withRes, const QStringList &languages = {});
     /** Writes a square picture of one colour into <root>/res. */
     static bool writePicture(const QString &root, const QString &name, const QColor &color);
