@@ -2,19 +2,13 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
-
-cFakeAdapter::cFakeAdapter(const QString &path) : m_path(path) {}
-
-cFakeAdapter::~cFakeAdapter()
-{
-    stop();
-}
 
 bool cFakeAdapter::start()
 {
@@ -45,7 +39,7 @@ void cFakeAdapter::stop()
     ::unlink(m_path.toLocal8Bit().constData());
 }
 
-QStringList cFakeAdapter::requests() const
+int cFakeAdapter::requestCount() const
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_requests;
@@ -54,45 +48,22 @@ QStringList cFakeAdapter::requests() const
 QByteArray cFakeAdapter::answer(const QByteArray &request)
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    m_requests << QString::fromLatin1(request);
-    const QList<QByteArray> words = request.split(' ');
-    // "IN3" -> 2, "OUT1" -> 0; -1 for any other name.
-    auto lineIndex = [](const QByteArray &name, const QByteArray &prefix) {
-        if (name.size() == prefix.size() + 1 && name.startsWith(prefix) && name.back() >= '1' && name.back() <= '4')
-            return name.back() - '1';
-        return -1;
-    };
-    if (words.size() == 3 && words[0] == "GPIO" && words[1] == "GET") {
-        int line = lineIndex(words[2], "IN");
-        if (line < 0)
-            line = lineIndex(words[2], "OUT");
-        if (line >= 0)
-            return m_out[line] ? "OK 1" : "OK 0";
-        return "ERR no such line " + words[2];
-    }
-    if (words.size() == 4 && words[0] == "GPIO" && words[1] == "SET") {
-        const int out = lineIndex(words[2], "OUT");
-        if (out < 0)
-            return "ERR not an output " + words[2];
-        m_out[out] = words[3] == "1";
+    ++m_requests;
+    const QList<QByteArray> w = request.split(' ');
+    if (w.size() == 3 && w[0] == "GPIO" && w[1] == "GET")
+        return m_outputs.value(QByteArray(w[2]).replace("IN", "OUT")) ? "OK 1" : "OK 0";
+    if (w.size() == 4 && w[0] == "GPIO" && w[1] == "SET") {
+        if (!w[2].startsWith("OUT"))
+            return "ERR not an output " + w[2];
+        m_outputs[w[2]] = w[3] == "1";
         return "OK";
     }
-    if (words.size() == 4 && words[0] == "I2C" && words[1] == "READ" && words[2] == "80") {
-        QByteArray bytes;
-        for (int i = 0; i < words[3].toInt(); ++i)
-            bytes.append(static_cast<char>(m_eeprom[m_pointer++]));
-        return "OK " + bytes.toHex();
-    }
-    if (words.size() == 4 && words[0] == "I2C" && words[1] == "WRITE" && words[2] == "80") {
-        const QByteArray bytes = QByteArray::fromHex(words[3]);
-        if (!bytes.isEmpty())
-            m_pointer = static_cast<unsigned char>(bytes.at(0));
-        for (int i = 1; i < bytes.size(); ++i)
-            m_eeprom[m_pointer++] = static_cast<unsigned char>(bytes.at(i));
-        return "OK " + QByteArray::number(bytes.size());
-    }
-    if (words.size() >= 3 && words[0] == "I2C")
-        return "ERR no device at " + words[2];
+    if (w.size() == 4 && w[0] == "I2C" && w[2] != "80")
+        return "ERR no device at " + w[2];
+    if (w.size() == 4 && w[0] == "I2C" && w[1] == "READ")
+        return "OK " + QByteArray(w[3].toInt(), '\0').toHex();
+    if (w.size() == 4 && w[0] == "I2C" && w[1] == "WRITE")
+        return "OK " + QByteArray::number(w[3].size() / 2);
     return "ERR unknown request";
 }
 
@@ -114,10 +85,8 @@ void cFakeAdapter::run()
             break;
         if (fds[1].revents & POLLIN) {
             const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd >= 0) {
+            if (fd >= 0)
                 clients.push_back({fd, {}});
-                ++m_connections;
-            }
         }
         for (size_t i = 2; i < fds.size(); ++i) {
             if (!fds[i].revents)
@@ -130,25 +99,18 @@ void cFakeAdapter::run()
                 c.fd = -1;
                 continue;
             }
-            c.in.append(chunk, static_cast<int>(n));
-            int newline;
-            while (c.fd >= 0 && (newline = c.in.indexOf('\n')) >= 0) {
+            c.in.append(chunk, n);
+            for (qsizetype newline; c.fd >= 0 && (newline = c.in.indexOf('\n')) >= 0;) {
                 const QByteArray request = c.in.left(newline);
                 c.in.remove(0, newline + 1);
                 const QByteArray reply = answer(request);
-                QByteArray out;
-                switch (m_mode.load()) {
-                case Silent:
+                QByteArray out = reply + '\n';
+                if (m_mode == Silent)
                     continue;
-                case Garbage:
+                if (m_mode == Garbage)
                     out = request.startsWith("I2C READ") ? "OK zz9\n" : "OK maybe\n";
-                    break;
-                case Endless:
+                else if (m_mode == Endless)
                     out = QByteArray(64 * 1024, 'a');
-                    break;
-                default:
-                    out = reply + '\n';
-                }
                 (void)!::send(c.fd, out.constData(), out.size(), MSG_NOSIGNAL);
                 if (m_mode == HangUpAfterAnswer) {
                     ::close(c.fd);
@@ -156,13 +118,9 @@ void cFakeAdapter::run()
                 }
             }
         }
-        for (size_t i = clients.size(); i-- > 0;) {
-            if (clients[i].fd < 0)
-                clients.erase(clients.begin() + static_cast<long>(i));
-        }
+        clients.erase(std::remove_if(clients.begin(), clients.end(), [](const sClient &c) { return c.fd < 0; }),
+                      clients.end());
     }
-    for (const sClient &c : clients) {
-        if (c.fd >= 0)
-            ::close(c.fd);
-    }
+    for (const sClient &c : clients)
+        ::close(c.fd);
 }

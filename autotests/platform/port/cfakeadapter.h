@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -10,15 +11,16 @@
 
 /**
  * A stand-in for the simulated unit's adapter socket that can also misbehave: stay silent,
- * answer garbage, send an endless line, or hang up after every answer.
+ * answer garbage, send an endless line, or hang up after every answer. OUTn loops back to INn;
+ * the only I2C chip is at 80 and reads as zeros.
  */
 class cFakeAdapter
 {
 public:
     enum Mode { Normal, Silent, Garbage, Endless, HangUpAfterAnswer };
 
-    explicit cFakeAdapter(const QString &path);
-    ~cFakeAdapter();
+    explicit cFakeAdapter(const QString &path) : m_path(path) {}
+    ~cFakeAdapter() { stop(); }
     cFakeAdapter(const cFakeAdapter &) = delete;
     cFakeAdapter &operator=(const cFakeAdapter &) = delete;
 
@@ -26,8 +28,7 @@ public:
     void stop();
     void setMode(Mode mode) { m_mode = mode; }
     QString path() const { return m_path; }
-    QStringList requests() const;
-    int connections() const { return m_connections; }
+    int requestCount() const;
 
 private:
     void run();
@@ -38,10 +39,7 @@ private:
     int m_wake[2] = {-1, -1};
     std::thread m_thread;
     std::atomic<int> m_mode {Normal};
-    std::atomic<int> m_connections {0};
     mutable std::mutex m_lock;
-    QStringList m_requests;
-    bool m_out[4] = {false, false, false, false};
-    unsigned char m_eeprom[256] = {};
-    unsigned char m_pointer = 0;
+    int m_requests = 0;
+    QHash<QByteArray, bool> m_outputs;
 };

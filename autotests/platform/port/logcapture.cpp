@@ -7,6 +7,8 @@
 #include <QAbstractItemModel>
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace {
 
 void drain()
@@ -37,27 +39,13 @@ QStringList cLogCapture::texts()
 bool cLogCapture::contains(const QStringList &parts)
 {
     const QStringList all = texts();
-    for (const QString &text : all) {
-        bool every = true;
-        for (const QString &part : parts)
-            every = every && text.contains(part);
-        if (every)
-            return true;
-    }
-    return false;
+    return std::any_of(all.cbegin(), all.cend(), [&](const QString &text) {
+        return std::all_of(parts.cbegin(), parts.cend(), [&](const QString &part) { return text.contains(part); });
+    });
 }
 
 int cLogCapture::count(const QString &part)
 {
     const QStringList all = texts();
-    int n = 0;
-    for (const QString &text : all)
-        n += text.contains(part) ? 1 : 0;
-    return n;
-}
-
-void cLogCapture::clear()
-{
-    drain();
-    m_texts.clear();
+    return int(std::count_if(all.cbegin(), all.cend(), [&](const QString &text) { return text.contains(part); }));
 }

@@ -14,10 +14,9 @@ public:
 
     /** Every text logged so far (drains the engine's queue first). */
     QStringList texts();
-    /** True when a text contains all the parts. */
+    /** True when one text contains all the parts. */
     bool contains(const QStringList &parts);
     int count(const QString &part);
-    void clear();
 
 private:
     QStringList m_texts;

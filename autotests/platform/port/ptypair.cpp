@@ -36,27 +36,24 @@ cPtyPair::~cPtyPair()
 
 void cPtyPair::closeMaster()
 {
-    if (m_master >= 0) {
+    if (m_master >= 0)
         ::close(m_master);
-        m_master = -1;
-    }
+    m_master = -1;
 }
 
 bool cPtyPair::writeMaster(const QByteArray &data, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
-    int done = 0;
+    qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::write(m_master, data.constData() + done, static_cast<size_t>(data.size() - done));
+        const ssize_t n = ::write(m_master, data.constData() + done, size_t(data.size() - done));
         if (n > 0) {
-            done += static_cast<int>(n);
+            done += n;
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
-        const int left = timeoutMs - static_cast<int>(timer.elapsed());
-        if (left <= 0)
+        const int left = timeoutMs - int(timer.elapsed());
+        if ((n < 0 && errno != EAGAIN && errno != EINTR) || left <= 0)
             return false;
         pollfd pfd {m_master, POLLOUT, 0};
         ::poll(&pfd, 1, left);
@@ -70,16 +67,13 @@ QByteArray cPtyPair::readMaster(int size, int timeoutMs)
     timer.start();
     QByteArray result;
     char chunk[4096];
-    while (result.size() < size) {
-        const int left = timeoutMs - static_cast<int>(timer.elapsed());
-        if (left <= 0)
-            break;
+    for (int left = timeoutMs; result.size() < size && left > 0; left = timeoutMs - int(timer.elapsed())) {
         pollfd pfd {m_master, POLLIN, 0};
         if (::poll(&pfd, 1, left) <= 0)
             continue;
-        const ssize_t n = ::read(m_master, chunk, std::min<size_t>(sizeof(chunk), static_cast<size_t>(size - result.size())));
+        const ssize_t n = ::read(m_master, chunk, std::min<size_t>(sizeof(chunk), size_t(size - result.size())));
         if (n > 0)
-            result.append(chunk, static_cast<int>(n));
+            result.append(chunk, n);
         else if (n == 0 || (errno != EAGAIN && errno != EINTR))
             break;
     }

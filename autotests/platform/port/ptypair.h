@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-/** A pseudo-terminal for tests: the test plays the unit on the master side. */
+/** A pseudo-terminal for tests: the test plays the unit on the master side and keeps a slave descriptor. */
 class cPtyPair
 {
 public:
@@ -14,8 +14,6 @@ public:
 
     bool isValid() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
-    int masterFd() const { return m_master; }
-    /** A descriptor of the slave side the test keeps, as the simulated unit does. */
     int slaveFd() const { return m_slave; }
 
     bool writeMaster(const QByteArray &data, int timeoutMs = 5000);

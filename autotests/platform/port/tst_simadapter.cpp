@@ -17,40 +17,21 @@
 
 namespace {
 
-const QStringList kLines = {"IN1", "IN2", "IN3", "IN4", "OUT1", "OUT2", "OUT3", "OUT4", "IGN", "LED"};
-
-sIODevice adapterUnit(const QString &id, const QString &socket, const QString &serial = QString())
-{
-    sIODevice unit;
-    unit.id = id;
-    unit.name = QStringLiteral("Unit ") + id;
-    if (!serial.isEmpty())
-        unit.devices.append(sIOSubDevice {nullptr, QStringLiteral("serial"), QStringLiteral("serial"), serial, {}});
-    unit.devices.append(sIOSubDevice {nullptr, QStringLiteral("gpio"), QStringLiteral("gpio"),
-                                      QStringLiteral("sim:") + socket, kLines});
-    unit.devices.append(sIOSubDevice {nullptr, QStringLiteral("i2c"), QStringLiteral("i2c"),
-                                      QStringLiteral("sim:") + socket, {}});
-    return unit;
-}
-
-void *handleOf(const sIODevice &unit, const QString &varName)
-{
-    for (const sIOSubDevice &sub : unit.devices) {
-        if (sub.varName == varName)
-            return sub.handle;
-    }
-    return nullptr;
-}
-
-/** A unit opened on an adapter socket for the length of one test. */
+/** A unit with GPIO and I2C on an adapter socket (and a serial line if given), open for one test. */
 struct sOpenAdapter
 {
-    sOpenAdapter(const QString &id, const QString &socket, const QString &serial = QString())
-        : unit(adapterUnit(id, socket, serial))
+    sOpenAdapter(const QString &socket, const QString &serial = QString())
     {
+        unit.id = QStringLiteral("test:adapter");
+        unit.name = QStringLiteral("Adapter unit");
+        if (!serial.isEmpty())
+            unit.devices.append({nullptr, QStringLiteral("serial"), QStringLiteral("serial"), serial, {}});
+        const QStringList lines {"IN1", "IN2", "IN3", "IN4", "OUT1", "OUT2", "OUT3", "OUT4", "IGN", "LED"};
+        unit.devices.append({nullptr, QStringLiteral("gpio"), QStringLiteral("gpio"), "sim:" + socket, lines});
+        unit.devices.append({nullptr, QStringLiteral("i2c"), QStringLiteral("i2c"), "sim:" + socket, {}});
         opened = port::open_port(unit);
-        gpio = handleOf(unit, QStringLiteral("gpio"));
-        i2c = handleOf(unit, QStringLiteral("i2c"));
+        gpio = unit.devices.at(unit.devices.size() - 2).handle;
+        i2c = unit.devices.last().handle;
     }
     ~sOpenAdapter() { port::close_port(unit, 0); }
 
@@ -68,13 +49,7 @@ class tst_SimAdapter : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
-
-    void gpioLoopBack_data();
-    void gpioLoopBack();
-    void eepromRoundTrip_data();
-    void eepromRoundTrip();
     void badGpioNamesNeverSent_data();
     void badGpioNamesNeverSent();
     void i2cBounds_data();
@@ -85,21 +60,13 @@ private slots:
     void misbehavingAdapter();
     void reconnectsAfterAdapterRestart();
     void answersNeverCross();
-    void openFailsWithoutAdapter();
 #ifdef ZT_HAVE_SIM
     void simulatedUnitEndToEnd();
-    void simulatedUnitHangUp();
 #endif
 
 private:
-    void addBackendRows();
-    QString socketFor(const QString &backend) const;
-
     QTemporaryDir m_dir;
     std::unique_ptr<cFakeAdapter> m_fake;
-#ifdef ZT_HAVE_SIM
-    std::unique_ptr<cSimulatedUnit> m_sim;
-#endif
 };
 
 void tst_SimAdapter::initTestCase()
@@ -107,115 +74,11 @@ void tst_SimAdapter::initTestCase()
     QVERIFY(m_dir.isValid());
     m_fake = std::make_unique<cFakeAdapter>(m_dir.filePath(QStringLiteral("fake.sock")));
     QVERIFY(m_fake->start());
-#ifdef ZT_HAVE_SIM
-    m_sim = std::make_unique<cSimulatedUnit>();
-    QVERIFY2(m_sim->start(), qPrintable(m_sim->errorString()));
-#endif
-}
-
-void tst_SimAdapter::cleanupTestCase()
-{
-#ifdef ZT_HAVE_SIM
-    m_sim->stop();
-#endif
-    m_fake->stop();
 }
 
 void tst_SimAdapter::init()
 {
     m_fake->setMode(cFakeAdapter::Normal);
-}
-
-void tst_SimAdapter::addBackendRows()
-{
-    QTest::addColumn<QString>("backend");
-}
-
-QString tst_SimAdapter::socketFor(const QString &backend) const
-{
-#ifdef ZT_HAVE_SIM
-    if (backend == QLatin1String("unit"))
-        return m_sim->adapterSocketPath();
-#endif
-    Q_UNUSED(backend);
-    return m_fake->path();
-}
-
-void tst_SimAdapter::gpioLoopBack_data()
-{
-    addBackendRows();
-    QTest::addColumn<int>("line");
-    QTest::addColumn<bool>("state");
-    QStringList backends {QStringLiteral("fake")};
-#ifdef ZT_HAVE_SIM
-    backends << QStringLiteral("unit");
-#endif
-    for (const QString &backend : backends) {
-        for (int line = 1; line <= 4; ++line) {
-            for (bool state : {true, false})
-                QTest::addRow("%s OUT%d=%d", qPrintable(backend), line, int(state)) << backend << line << state;
-        }
-    }
-}
-
-void tst_SimAdapter::gpioLoopBack()
-{
-    QFETCH(QString, backend);
-    QFETCH(int, line);
-    QFETCH(bool, state);
-    sOpenAdapter a(QStringLiteral("test:gpio-") + backend, socketFor(backend));
-    QVERIFY(a.opened);
-    QVERIFY(a.gpio);
-
-    const QByteArray out = "OUT" + QByteArray::number(line);
-    const QByteArray in = "IN" + QByteArray::number(line);
-    QCOMPARE(port::gpio_set_state(a.gpio, out.constData(), state ? 1 : 0), 1);
-    unsigned char value = 7;
-    QCOMPARE(port::gpio_get_state(a.gpio, in.constData(), &value), 1);
-    QCOMPARE(value != 0, state);
-    // An output reads back what was set.
-    QCOMPARE(port::gpio_get_state(a.gpio, out.constData(), &value), 1);
-    QCOMPARE(value != 0, state);
-}
-
-void tst_SimAdapter::eepromRoundTrip_data()
-{
-    addBackendRows();
-    QTest::addColumn<int>("address");
-    QTest::addColumn<QByteArray>("data");
-    QStringList backends {QStringLiteral("fake")};
-#ifdef ZT_HAVE_SIM
-    backends << QStringLiteral("unit");
-#endif
-    for (const QString &backend : backends) {
-        QTest::addRow("%s short", qPrintable(backend)) << backend << 0x10 << QByteArray("ZOVAN");
-        QTest::addRow("%s zero bytes inside", qPrintable(backend)) << backend << 0x40 << QByteArray("\0\x01\xff\0", 4);
-        QByteArray block(200, '\0');
-        for (int i = 0; i < block.size(); ++i)
-            block[i] = static_cast<char>(255 - i);
-        QTest::addRow("%s 200 bytes", qPrintable(backend)) << backend << 0x20 << block;
-    }
-}
-
-void tst_SimAdapter::eepromRoundTrip()
-{
-    QFETCH(QString, backend);
-    QFETCH(int, address);
-    QFETCH(QByteArray, data);
-    sOpenAdapter a(QStringLiteral("test:eeprom-") + backend, socketFor(backend));
-    QVERIFY(a.opened);
-
-    const QByteArray write = char(address) + data;
-    int written = -1;
-    QCOMPARE(port::i2c_write(a.i2c, 0x50, write.constData(), write.size(), &written), 1);
-    QCOMPARE(written, write.size());
-    const char pointer = char(address);
-    QCOMPARE(port::i2c_write(a.i2c, 0x50, &pointer, 1, &written), 1);
-    QByteArray back(data.size(), '\x55');
-    int got = -1;
-    QCOMPARE(port::i2c_read(a.i2c, 0x50, back.data(), back.size(), &got), 1);
-    QCOMPARE(got, data.size());
-    QCOMPARE(back, data);
 }
 
 void tst_SimAdapter::badGpioNamesNeverSent_data()
@@ -232,16 +95,16 @@ void tst_SimAdapter::badGpioNamesNeverSent()
 {
     QFETCH(QByteArray, name);
     cLogCapture log;
-    sOpenAdapter a(QStringLiteral("test:names"), m_fake->path());
+    sOpenAdapter a(m_fake->path());
     QVERIFY(a.opened);
-    const int before = m_fake->requests().size();
+    const int before = m_fake->requestCount();
 
     unsigned char value = 7;
     QCOMPARE(port::gpio_get_state(a.gpio, name.constData(), &value), 0);
     QCOMPARE(value, static_cast<unsigned char>(0));
     QCOMPARE(port::gpio_set_state(a.gpio, name.constData(), 1), 0);
     QCOMPARE(port::gpio_get_state(a.gpio, nullptr, &value), 0);
-    QCOMPARE(m_fake->requests().size(), before);
+    QCOMPARE(m_fake->requestCount(), before);
     QVERIFY(log.contains({QStringLiteral("GPIO")}));
 }
 
@@ -262,9 +125,9 @@ void tst_SimAdapter::i2cBounds()
     QFETCH(int, address);
     QFETCH(int, count);
     QFETCH(int, status);
-    sOpenAdapter a(QStringLiteral("test:i2c-bounds"), m_fake->path());
+    sOpenAdapter a(m_fake->path());
     QVERIFY(a.opened);
-    const int before = m_fake->requests().size();
+    const int before = m_fake->requestCount();
 
     QByteArray buffer(qMax(count, 1) + 16, '\x55');
     int got = -1;
@@ -273,39 +136,34 @@ void tst_SimAdapter::i2cBounds()
     QCOMPARE(buffer.mid(qMax(count, 1)), QByteArray(16, '\x55'));
     QCOMPARE(port::i2c_write(a.i2c, static_cast<unsigned char>(address), buffer.constData(), count, &got), status);
     // Refused and empty transfers never reach the adapter.
-    QCOMPARE(m_fake->requests().size() - before, status == 1 && count > 0 ? 2 : 0);
+    QCOMPARE(m_fake->requestCount() - before, status == 1 && count > 0 ? 2 : 0);
 }
 
 void tst_SimAdapter::refusedRequestsFail_data()
 {
-    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("what");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("setting an input") << QStringLiteral("gpio-set-input") << QStringLiteral("not an output IN1");
-    QTest::newRow("reading a missing chip") << QStringLiteral("i2c-read") << QStringLiteral("no device at 51");
-    QTest::newRow("writing a missing chip") << QStringLiteral("i2c-write") << QStringLiteral("no device at 51");
+    QTest::newRow("setting an input") << 0 << QStringLiteral("not an output IN1");
+    QTest::newRow("reading a missing chip") << 1 << QStringLiteral("no device at 51");
+    QTest::newRow("writing a missing chip") << 2 << QStringLiteral("no device at 51");
 }
 
 void tst_SimAdapter::refusedRequestsFail()
 {
-    QFETCH(QString, what);
+    QFETCH(int, what);
     QFETCH(QString, reason);
     cLogCapture log;
-    sOpenAdapter a(QStringLiteral("test:refused"), m_fake->path());
+    sOpenAdapter a(m_fake->path());
     QVERIFY(a.opened);
 
     char buffer[4] = {1, 2, 3, 4};
     int count = -1;
-    int status = -1;
-    if (what == QLatin1String("gpio-set-input"))
-        status = port::gpio_set_state(a.gpio, "IN1", 1);
-    else if (what == QLatin1String("i2c-read"))
-        status = port::i2c_read(a.i2c, 51, buffer, 4, &count);
-    else
-        status = port::i2c_write(a.i2c, 51, buffer, 4, &count);
+    const int status = what == 0 ? port::gpio_set_state(a.gpio, "IN1", 1)
+                     : what == 1 ? port::i2c_read(a.i2c, 51, buffer, 4, &count)
+                                 : port::i2c_write(a.i2c, 51, buffer, 4, &count);
     QCOMPARE(status, 0);
     QVERIFY(count <= 0);
     QVERIFY2(log.contains({reason}), qPrintable(log.texts().join('\n')));
-
     // A refusal leaves the link usable.
     unsigned char value = 0;
     QCOMPARE(port::gpio_get_state(a.gpio, "IN1", &value), 1);
@@ -325,7 +183,7 @@ void tst_SimAdapter::misbehavingAdapter()
     QFETCH(int, mode);
     QFETCH(QString, logged);
     cLogCapture log;
-    sOpenAdapter a(QStringLiteral("test:misbehaving"), m_fake->path());
+    sOpenAdapter a(m_fake->path());
     QVERIFY(a.opened);
     m_fake->setMode(static_cast<cFakeAdapter::Mode>(mode));
 
@@ -338,8 +196,8 @@ void tst_SimAdapter::misbehavingAdapter()
     int count = -1;
     QCOMPARE(port::i2c_read(a.i2c, 0x50, buffer, 2, &count), 0);
     QCOMPARE(count, 0);
-    // Each request is bounded by the adapter's one-second time-out.
-    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    // Loose bound: each request gives up after the adapter's one-second time-out.
+    QVERIFY2(timer.elapsed() < 8000, qPrintable(QString::number(timer.elapsed())));
     QVERIFY2(log.contains({logged}), qPrintable(log.texts().join('\n')));
 
     // Back to normal, the next request gets through on a fresh connection.
@@ -349,7 +207,7 @@ void tst_SimAdapter::misbehavingAdapter()
 
 void tst_SimAdapter::reconnectsAfterAdapterRestart()
 {
-    sOpenAdapter a(QStringLiteral("test:restart"), m_fake->path());
+    sOpenAdapter a(m_fake->path());
     QVERIFY(a.opened);
     unsigned char value = 0;
     QCOMPARE(port::gpio_set_state(a.gpio, "OUT2", 1), 1);
@@ -370,7 +228,7 @@ void tst_SimAdapter::reconnectsAfterAdapterRestart()
 
 void tst_SimAdapter::answersNeverCross()
 {
-    sOpenAdapter a(QStringLiteral("test:cross"), m_fake->path());
+    sOpenAdapter a(m_fake->path());
     QVERIFY(a.opened);
     QCOMPARE(port::gpio_set_state(a.gpio, "OUT3", 1), 1);
     QCOMPARE(port::gpio_set_state(a.gpio, "OUT4", 0), 1);
@@ -390,26 +248,18 @@ void tst_SimAdapter::answersNeverCross()
     QCOMPARE(wrong.load(), 0);
 }
 
-void tst_SimAdapter::openFailsWithoutAdapter()
-{
-    cLogCapture log;
-    const QString missing = m_dir.filePath(QStringLiteral("nobody.sock"));
-    sIODevice unit = adapterUnit(QStringLiteral("test:no-adapter"), missing);
-    QVERIFY(!port::open_port(unit));
-    QVERIFY(!handleOf(unit, QStringLiteral("gpio")));
-    QVERIFY(log.contains({missing}));
-}
-
 #ifdef ZT_HAVE_SIM
+// The real unit: serial log, GPIO loop-back and the EEPROM through the port calls' encoding.
 void tst_SimAdapter::simulatedUnitEndToEnd()
 {
-    sOpenAdapter a(QStringLiteral("test:sim-unit"), m_sim->adapterSocketPath(), m_sim->ptyPath());
+    cSimulatedUnit sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    sOpenAdapter a(sim.adapterSocketPath(), sim.ptyPath());
     QVERIFY(a.opened);
     void *io = port::calc_io_handle(a.unit);
     QVERIFY(io);
-    QCOMPARE(io, handleOf(a.unit, QStringLiteral("serial")));
+    QCOMPARE(io, a.unit.devices.first().handle);
 
-    // The unit prints its log: something arrives within a few seconds.
     QByteArray text;
     char block[16384];
     QElapsedTimer timer;
@@ -421,36 +271,30 @@ void tst_SimAdapter::simulatedUnitEndToEnd()
     }
     QVERIFY(text.contains('\n'));
 
-    // The temperature sensor gives two bytes of signed 8.8 degrees.
-    unsigned char raw[2] = {};
-    int got = 0;
-    QCOMPARE(port::i2c_read(a.i2c, 0x48, raw, 2, &got), 1);
-    QCOMPARE(got, 2);
-    const double celsius = static_cast<qint16>((raw[0] << 8) | raw[1]) / 256.0;
-    QVERIFY2(celsius > -40 && celsius < 125, qPrintable(QString::number(celsius)));
-}
-
-void tst_SimAdapter::simulatedUnitHangUp()
-{
-    cSimulatedUnit unit;
-    QVERIFY2(unit.setOptions({QStringLiteral("hangup=200")}), qPrintable(unit.errorString()));
-    QVERIFY2(unit.start(), qPrintable(unit.errorString()));
-    sIODevice device = adapterUnit(QStringLiteral("test:sim-hangup"), unit.adapterSocketPath(), unit.ptyPath());
-    QVERIFY(port::open_port(device));
-    void *io = port::calc_io_handle(device);
-
-    QElapsedTimer timer;
-    timer.start();
-    int status = 1;
-    char block[1024];
-    while (status == 1 && timer.elapsed() < 20000) {
-        int count = 0;
-        status = port::read(io, block, sizeof(block), &count, 100);
+    for (int line = 1; line <= 4; ++line) {
+        const QByteArray out = "OUT" + QByteArray::number(line);
+        const QByteArray in = "IN" + QByteArray::number(line);
+        for (unsigned char state : {1, 0}) {
+            unsigned char value = 7;
+            QCOMPARE(port::gpio_set_state(a.gpio, out.constData(), state), 1);
+            QCOMPARE(port::gpio_get_state(a.gpio, in.constData(), &value), 1);
+            QCOMPARE(value, state);
+        }
     }
-    QCOMPARE(status, 0);
-    QCOMPARE(port::is_open(io), 0);
-    QVERIFY(port::close_port(device, 300));
-    unit.stop();
+
+    QByteArray data("\0\x01\xff\0", 4);
+    for (int i = 0; i < 200; ++i)
+        data.append(char(255 - i));
+    const QByteArray write = '\x20' + data;
+    int written = -1;
+    QCOMPARE(port::i2c_write(a.i2c, 0x50, write.constData(), int(write.size()), &written), 1);
+    QCOMPARE(written, write.size());
+    QCOMPARE(port::i2c_write(a.i2c, 0x50, write.constData(), 1, &written), 1);
+    QByteArray back(data.size(), '\x55');
+    int got = -1;
+    QCOMPARE(port::i2c_read(a.i2c, 0x50, back.data(), int(back.size()), &got), 1);
+    QCOMPARE(got, data.size());
+    QCOMPARE(back, data);
 }
 #endif
 
