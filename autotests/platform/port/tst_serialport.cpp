@@ -7,7 +7,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <memory>
 #include <thread>
 
 #include <fcntl.h>
@@ -24,7 +23,7 @@ sIODevice serialUnit(const QString &id, const QString &path)
     sIODevice unit;
     unit.id = id;
     unit.name = QStringLiteral("Unit ") + id;
-    unit.devices.append(sIOSubDevice {nullptr, QStringLiteral("serial"), QStringLiteral("serial"), path, {}});
+    unit.devices.append({nullptr, QStringLiteral("serial"), QStringLiteral("serial"), path, {}});
     return unit;
 }
 
@@ -36,6 +35,25 @@ QByteArray pattern(int size)
     return data;
 }
 
+// Another program taking the same precaution as ours: an exclusive lock on the line.
+bool otherProgramCanLock(const QString &path)
+{
+    const QByteArray local = path.toLocal8Bit();
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = ::open(local.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        _exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+    }
+    int status = 1;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+int exclusiveFlag(const cPtyPair &pty)
+{
+    int exclusive = -1;
+    return ioctl(pty.slaveFd(), TIOCGEXCL, &exclusive) == 0 ? exclusive : -1;
+}
+
 /** An open unit on a fresh pseudo-terminal, closed again at the end of the test. */
 struct sOpenPty
 {
@@ -45,6 +63,14 @@ struct sOpenPty
         handle = port::calc_io_handle(unit);
     }
     ~sOpenPty() { port::close_port(unit, 0); }
+
+    QByteArray read(int timeoutMs = 2000)
+    {
+        char buffer[64];
+        int count = 0;
+        return port::read(handle, buffer, sizeof(buffer), &count, timeoutMs) == 1 ? QByteArray(buffer, count)
+                                                                                  : QByteArray("(failed)");
+    }
 
     cPtyPair pty;
     sIODevice unit;
@@ -67,22 +93,18 @@ private slots:
     void largeTransfersArriveIntact();
     void writeStallFailsWithinBound();
     void concurrentWritesStayWhole();
-    void secondOpenIsRefused();
-    void otherProgramCannotOpen();
+    void exclusiveWhileOpen();
     void openRefusedWhileOtherProgramHoldsIt();
-    void hangUpEndsReadPromptly();
-    void closePortWakesBlockedReader();
+    void blockedReadEnds_data();
+    void blockedReadEnds();
     void badHandlesRefused_data();
     void badHandlesRefused();
-    void handleCloseAndReopen();
     void setBaudRate_data();
     void setBaudRate();
-    void flushDropsPendingInput();
-    void discardOutputKeepsLineUsable();
+    void flushAndDiscard();
     void failedOpenLeavesNothingHeld_data();
     void failedOpenLeavesNothingHeld();
     void closingUnknownUnitIsHarmless();
-    void terminalLeftShareableAfterClose();
 };
 
 void tst_SerialPort::readTimesOutWithNothing_data()
@@ -108,27 +130,23 @@ void tst_SerialPort::readTimesOutWithNothing()
     const qint64 elapsed = timer.elapsed();
     QCOMPARE(count, 0);
     QVERIFY2(elapsed >= timeoutMs - 5, qPrintable(QString::number(elapsed)));
-    QVERIFY2(elapsed < timeoutMs + 1000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed < timeoutMs + 3000, qPrintable(QString::number(elapsed)));
 }
 
 void tst_SerialPort::readReturnsAsSoonAsDataArrives()
 {
     sOpenPty p(QStringLiteral("test:early"));
     QVERIFY(p.opened);
-
     std::thread writer([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         p.pty.writeMaster("hello");
     });
-    char buffer[64];
-    int count = 0;
     QElapsedTimer timer;
     timer.start();
-    const int status = port::read(p.handle, buffer, sizeof(buffer), &count, 10000);
+    const QByteArray got = p.read(10000);
     const qint64 elapsed = timer.elapsed();
     writer.join();
-    QCOMPARE(status, 1);
-    QCOMPARE(QByteArray(buffer, count), QByteArray("hello"));
+    QCOMPARE(got, QByteArray("hello"));
     QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
 }
 
@@ -159,14 +177,10 @@ void tst_SerialPort::readKeepsToCapacity()
     QVERIFY2(buffer.mid(capacity) == QByteArray(8, '\x55'), "read past its capacity");
 
     // Nothing is lost: the rest comes with the next reads.
-    QByteArray rest;
-    char more[64];
-    for (int i = 0; i < 20 && count + rest.size() < sent; ++i) {
-        int n = 0;
-        QCOMPARE(port::read(p.handle, more, sizeof(more), &n, 200), 1);
-        rest.append(more, n);
-    }
-    QCOMPARE(data.left(count) + rest, data);
+    QByteArray all = data.left(count);
+    for (int i = 0; i < 20 && all.size() < sent; ++i)
+        all += p.read(200);
+    QCOMPARE(all, data);
 }
 
 void tst_SerialPort::largeTransfersArriveIntact()
@@ -178,14 +192,14 @@ void tst_SerialPort::largeTransfersArriveIntact()
     const QByteArray inbound = pattern(200000);
     std::thread unitSide([&] { p.pty.writeMaster(inbound, 20000); });
     QByteArray received;
-    std::unique_ptr<char[]> block(new char[16384]);
+    QByteArray block(16384, '\0');
     QElapsedTimer timer;
     timer.start();
     while (received.size() < inbound.size() && timer.elapsed() < 20000) {
         int count = 0;
-        QCOMPARE(port::read(p.handle, block.get(), 16384, &count, 100), 1);
-        QVERIFY(count >= 0 && count <= 16384);
-        received.append(block.get(), count);
+        QCOMPARE(port::read(p.handle, block.data(), int(block.size()), &count, 100), 1);
+        QVERIFY(count >= 0 && count <= block.size());
+        received.append(block.constData(), count);
     }
     unitSide.join();
     QCOMPARE(received.size(), inbound.size());
@@ -194,9 +208,9 @@ void tst_SerialPort::largeTransfersArriveIntact()
     // Host to unit: one write call that does not fit in the terminal's buffer.
     const QByteArray outbound = pattern(300000);
     QByteArray atUnit;
-    std::thread reader([&] { atUnit = p.pty.readMaster(outbound.size(), 20000); });
+    std::thread reader([&] { atUnit = p.pty.readMaster(int(outbound.size()), 20000); });
     int written = 0;
-    QCOMPARE(port::write(p.handle, outbound.constData(), outbound.size(), &written), 1);
+    QCOMPARE(port::write(p.handle, outbound.constData(), int(outbound.size()), &written), 1);
     reader.join();
     QCOMPARE(written, outbound.size());
     QVERIFY(atUnit == outbound);
@@ -206,17 +220,14 @@ void tst_SerialPort::writeStallFailsWithinBound()
 {
     sOpenPty p(QStringLiteral("test:stall"));
     QVERIFY(p.opened);
-
     // Nobody reads the unit side, so the terminal's buffer fills and stays full.
     const QByteArray data = pattern(4 * 1024 * 1024);
     int written = -1;
     QElapsedTimer timer;
     timer.start();
-    QCOMPARE(port::write(p.handle, data.constData(), data.size(), &written), 0);
-    const qint64 elapsed = timer.elapsed();
-    QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
-    QVERIFY(written > 0);
-    QVERIFY(written < data.size());
+    QCOMPARE(port::write(p.handle, data.constData(), int(data.size()), &written), 0);
+    QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(written > 0 && written < data.size());
     // A slow line is not a lost line.
     QCOMPARE(port::is_open(p.handle), 1);
 }
@@ -225,7 +236,6 @@ void tst_SerialPort::concurrentWritesStayWhole()
 {
     sOpenPty p(QStringLiteral("test:concurrent"));
     QVERIFY(p.opened);
-
     const int blocks = 40;
     const int blockSize = 3000;
     const int total = 2 * blocks * blockSize;
@@ -236,7 +246,7 @@ void tst_SerialPort::concurrentWritesStayWhole()
         const QByteArray block(blockSize, fill);
         for (int i = 0; i < blocks; ++i) {
             int n = 0;
-            if (port::write(p.handle, block.constData(), block.size(), &n) != 1 || n != block.size())
+            if (port::write(p.handle, block.constData(), blockSize, &n) != 1 || n != blockSize)
                 ++failures;
         }
     };
@@ -252,45 +262,39 @@ void tst_SerialPort::concurrentWritesStayWhole()
         QVERIFY2(atUnit.mid(at, blockSize) == QByteArray(blockSize, atUnit.at(at)), qPrintable(QString::number(at)));
 }
 
-void tst_SerialPort::secondOpenIsRefused()
+void tst_SerialPort::exclusiveWhileOpen()
 {
     cLogCapture log;
-    sOpenPty p(QStringLiteral("test:twice"));
+    sOpenPty p(QStringLiteral("test:exclusive"));
     QVERIFY(p.opened);
+    const QString path = p.pty.slavePath();
 
     sIODevice again = p.unit;
     QVERIFY(!port::open_port(again));
-    sIODevice other = serialUnit(QStringLiteral("test:twice-other"), p.pty.slavePath());
+    sIODevice other = serialUnit(QStringLiteral("test:exclusive-other"), path);
     QVERIFY(!port::open_port(other));
-    QVERIFY(log.contains({p.pty.slavePath(), QStringLiteral("already open by unit"), p.unit.name}));
-    QVERIFY(log.contains({QStringLiteral("already open"), p.unit.name}));
-
+    QVERIFY(log.contains({path, QStringLiteral("already open by unit"), p.unit.name}));
+    QVERIFY(!otherProgramCanLock(path));
+    QCOMPARE(exclusiveFlag(p.pty), 1);
     // The refusals did not disturb the unit that holds the line.
     QVERIFY(p.pty.writeMaster("ok"));
-    char buffer[8];
-    int count = 0;
-    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 1);
-    QCOMPARE(QByteArray(buffer, count), QByteArray("ok"));
-}
+    QCOMPARE(p.read(), QByteArray("ok"));
 
-void tst_SerialPort::otherProgramCannotOpen()
-{
-    sOpenPty p(QStringLiteral("test:other-program"));
-    QVERIFY(p.opened);
+    // Closed by handle, the line is free for others; reopened it is ours again.
+    QCOMPARE(port::close(p.handle), 1);
+    QCOMPARE(port::is_open(p.handle), 0);
+    QCOMPARE(p.read(50), QByteArray("(failed)"));
+    QVERIFY(otherProgramCanLock(path));
+    QCOMPARE(port::open(p.handle), 1);
+    QCOMPARE(port::is_open(p.handle), 1);
+    QVERIFY(!otherProgramCanLock(path));
+    QVERIFY(p.pty.writeMaster("back"));
+    QCOMPARE(p.read(), QByteArray("back"));
 
-    const QByteArray path = p.pty.slavePath().toLocal8Bit();
-    const pid_t child = fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        // Another program taking the same precaution as ours.
-        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        const bool locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-        _exit(locked ? 1 : 0);
-    }
-    int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), 0);
+    // The test keeps the slave side open, so the exclusive flag would outlive our descriptor.
+    QVERIFY(port::close_port(p.unit, 300));
+    QCOMPARE(exclusiveFlag(p.pty), 0);
+    QVERIFY(otherProgramCanLock(path));
 }
 
 void tst_SerialPort::openRefusedWhileOtherProgramHoldsIt()
@@ -327,49 +331,23 @@ void tst_SerialPort::openRefusedWhileOtherProgramHoldsIt()
     QCOMPARE(waitpid(child, &status, 0), child);
     for (int fd : {ready[0], ready[1], release[0], release[1]})
         ::close(fd);
-
     // Once the other program is gone the unit opens.
     QVERIFY(port::open_port(unit));
     QVERIFY(port::calc_io_handle(unit));
     QVERIFY(port::close_port(unit, 0));
 }
 
-void tst_SerialPort::hangUpEndsReadPromptly()
+void tst_SerialPort::blockedReadEnds_data()
 {
-    sOpenPty p(QStringLiteral("test:hangup"));
-    QVERIFY(p.opened);
-
-    std::atomic<int> status {-1};
-    std::atomic<qint64> elapsed {-1};
-    std::thread reader([&] {
-        char buffer[256];
-        int count = 0;
-        QElapsedTimer timer;
-        timer.start();
-        status = port::read(p.handle, buffer, sizeof(buffer), &count, 8000);
-        elapsed = timer.elapsed();
-    });
-    QTest::qWait(200);
-    p.pty.closeMaster();
-    reader.join();
-    QCOMPARE(status.load(), 0);
-    QVERIFY2(elapsed.load() < 3000, qPrintable(QString::number(elapsed.load())));
-    QCOMPARE(port::is_open(p.handle), 0);
-
-    QElapsedTimer timer;
-    timer.start();
-    char buffer[16];
-    int count = -1;
-    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 0);
-    QCOMPARE(count, 0);
-    QCOMPARE(port::write(p.handle, "x", 1, &count), 0);
-    QVERIFY(timer.elapsed() < 1000);
-    QVERIFY(port::close_port(p.unit, 300));
+    QTest::addColumn<bool>("hangUp");
+    QTest::newRow("unit hangs up") << true;
+    QTest::newRow("unit closed meanwhile") << false;
 }
 
-void tst_SerialPort::closePortWakesBlockedReader()
+void tst_SerialPort::blockedReadEnds()
 {
-    sOpenPty p(QStringLiteral("test:close-wakes"));
+    QFETCH(bool, hangUp);
+    sOpenPty p(QStringLiteral("test:blocked"));
     QVERIFY(p.opened);
 
     std::atomic<int> status {-1};
@@ -380,11 +358,25 @@ void tst_SerialPort::closePortWakesBlockedReader()
         int count = 0;
         status = port::read(p.handle, buffer, sizeof(buffer), &count, 8000);
     });
-    QTest::qWait(100);
-    QVERIFY(port::close_port(p.unit, 300));
+    QTest::qWait(200);
+    if (hangUp)
+        p.pty.closeMaster();
+    else
+        QVERIFY(port::close_port(p.unit, 300));
     reader.join();
-    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(status.load(), 0);
+    QVERIFY2(timer.elapsed() < 6000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(port::is_open(p.handle), 0);
+
+    // A lost line fails at once instead of waiting out the time-out.
+    timer.restart();
+    char buffer[16];
+    int count = -1;
+    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 5000), 0);
+    QCOMPARE(count, 0);
+    QCOMPARE(port::write(p.handle, "x", 1, &count), 0);
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(port::close_port(p.unit, 300), hangUp);
 }
 
 void tst_SerialPort::badHandlesRefused_data()
@@ -426,9 +418,8 @@ void tst_SerialPort::badHandlesRefused()
     count = -1;
     QCOMPARE(port::write(handle, "x", 1, &count), 0);
     QCOMPARE(count, 0);
-    QCOMPARE(port::open(handle), 0);
-    QCOMPARE(port::close(handle), 0);
-    QCOMPARE(port::flush(handle), 0);
+    for (int (*call)(void *) : {port::open, port::close, port::flush, port::discard_output})
+        QCOMPARE(call(handle), 0);
     QCOMPARE(port::set_baud_rate(handle, 9600), 0);
     QCOMPARE(port::gpio_get_state(handle, "IN1", &state), 0);
     QCOMPARE(state, static_cast<unsigned char>(0));
@@ -440,42 +431,12 @@ void tst_SerialPort::badHandlesRefused()
     QCOMPARE(local, 0);
 }
 
-void tst_SerialPort::handleCloseAndReopen()
-{
-    sOpenPty p(QStringLiteral("test:reopen"));
-    QVERIFY(p.opened);
-
-    QCOMPARE(port::close(p.handle), 1);
-    QCOMPARE(port::is_open(p.handle), 0);
-    char buffer[16];
-    int count = 0;
-    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 50), 0);
-
-    // Closed, the line is free for other programs; reopened it is ours again.
-    const pid_t child = fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        const int fd = ::open(p.pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        _exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
-    }
-    int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QCOMPARE(WEXITSTATUS(status), 0);
-
-    QCOMPARE(port::open(p.handle), 1);
-    QCOMPARE(port::is_open(p.handle), 1);
-    QVERIFY(p.pty.writeMaster("back"));
-    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 1);
-    QCOMPARE(QByteArray(buffer, count), QByteArray("back"));
-}
-
 void tst_SerialPort::setBaudRate_data()
 {
     QTest::addColumn<uint>("rate");
     QTest::addColumn<int>("status");
     QTest::addColumn<uint>("expected");
     QTest::newRow("9600") << 9600u << 1 << uint(B9600);
-    QTest::newRow("57600") << 57600u << 1 << uint(B57600);
     QTest::newRow("921600") << 921600u << 1 << uint(B921600);
     QTest::newRow("non-standard 12345") << 12345u << 0 << uint(B115200);
     QTest::newRow("zero") << 0u << 0 << uint(B115200);
@@ -488,7 +449,6 @@ void tst_SerialPort::setBaudRate()
     QFETCH(uint, expected);
     sOpenPty p(QStringLiteral("test:baud"));
     QVERIFY(p.opened);
-
     QCOMPARE(port::set_baud_rate(p.handle, rate), status);
     termios tio {};
     QCOMPARE(tcgetattr(p.pty.slaveFd(), &tio), 0);
@@ -496,39 +456,25 @@ void tst_SerialPort::setBaudRate()
     QCOMPARE(port::is_open(p.handle), 1);
 }
 
-void tst_SerialPort::flushDropsPendingInput()
+void tst_SerialPort::flushAndDiscard()
 {
     sOpenPty p(QStringLiteral("test:flush"));
     QVERIFY(p.opened);
     QVERIFY(p.pty.writeMaster("stale answer"));
     QTest::qWait(50);
     QCOMPARE(port::flush(p.handle), 1);
-
-    char buffer[64];
-    int count = -1;
-    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 100), 1);
-    QCOMPARE(count, 0);
+    QCOMPARE(p.read(100), QByteArray());
     QVERIFY(p.pty.writeMaster("fresh"));
-    QCOMPARE(port::read(p.handle, buffer, sizeof(buffer), &count, 2000), 1);
-    QCOMPARE(QByteArray(buffer, count), QByteArray("fresh"));
-}
+    QCOMPARE(p.read(), QByteArray("fresh"));
 
-// A protocol that abandons a transfer must not wait for the line to carry what it had queued.
-void tst_SerialPort::discardOutputKeepsLineUsable()
-{
-    sOpenPty p(QStringLiteral("test:discard"));
-    QVERIFY(p.opened);
+    // How much a pseudo-terminal lets discard drop is up to the kernel; the line must stay usable.
     const QByteArray queued(2000, 'q');
     int count = 0;
     QCOMPARE(port::write(p.handle, queued.constData(), int(queued.size()), &count), 1);
     QCOMPARE(port::discard_output(p.handle), 1);
-    // A pseudo-terminal hands written bytes over at once, so how much was dropped is up to
-    // the kernel; what must hold is that the line still works afterwards.
     p.pty.readMaster(int(queued.size()), 200);
-
     QCOMPARE(port::write(p.handle, "next", 4, &count), 1);
     QCOMPARE(p.pty.readMaster(4, 2000), QByteArray("next"));
-    QCOMPARE(port::discard_output(nullptr), 0);
 }
 
 void tst_SerialPort::failedOpenLeavesNothingHeld_data()
@@ -536,15 +482,11 @@ void tst_SerialPort::failedOpenLeavesNothingHeld_data()
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("logged");
-    QTest::newRow("missing I2C bus") << QStringLiteral("i2c") << QStringLiteral("/dev/i2c-zt-missing")
-                                     << QStringLiteral("/dev/i2c-zt-missing");
-    QTest::newRow("missing GPIO chip") << QStringLiteral("gpio") << QStringLiteral("/dev/gpiochip-zt-missing")
-                                       << QStringLiteral("/dev/gpiochip-zt-missing");
-    QTest::newRow("no simulated adapter") << QStringLiteral("gpio") << QStringLiteral("sim:/tmp/zt-no-such.sock")
-                                          << QStringLiteral("/tmp/zt-no-such.sock");
-    QTest::newRow("unknown type") << QStringLiteral("can") << QStringLiteral("can0") << QStringLiteral("can");
-    QTest::newRow("serial given a socket") << QStringLiteral("serial") << QStringLiteral("sim:/tmp/x.sock")
-                                           << QStringLiteral("sim:/tmp/x.sock");
+    QTest::newRow("missing I2C bus") << "i2c" << "/dev/i2c-zt-missing" << "/dev/i2c-zt-missing";
+    QTest::newRow("missing GPIO chip") << "gpio" << "/dev/gpiochip-zt-missing" << "/dev/gpiochip-zt-missing";
+    QTest::newRow("no simulated adapter") << "gpio" << "sim:/tmp/zt-no-such.sock" << "/tmp/zt-no-such.sock";
+    QTest::newRow("unknown type") << "can" << "can0" << "can";
+    QTest::newRow("serial given a socket") << "serial" << "sim:/tmp/x.sock" << "sim:/tmp/x.sock";
 }
 
 void tst_SerialPort::failedOpenLeavesNothingHeld()
@@ -557,12 +499,12 @@ void tst_SerialPort::failedOpenLeavesNothingHeld()
     QVERIFY(pty.isValid());
 
     sIODevice unit = serialUnit(QStringLiteral("test:half"), pty.slavePath());
-    unit.devices.append(sIOSubDevice {nullptr, type, type, id, {}});
+    unit.devices.append({nullptr, type, type, id, {}});
     QVERIFY(!port::open_port(unit));
     QVERIFY(!port::calc_io_handle(unit));
     QVERIFY(log.contains({unit.name, logged}));
-
     // The serial line that did open was given back, to this program and to others.
+    QVERIFY(otherProgramCanLock(pty.slavePath()));
     sIODevice plain = serialUnit(QStringLiteral("test:half-plain"), pty.slavePath());
     QVERIFY(port::open_port(plain));
     QVERIFY(port::close_port(plain, 0));
@@ -574,24 +516,9 @@ void tst_SerialPort::closingUnknownUnitIsHarmless()
     QVERIFY(!port::close_port(unknown, 300));
     QVERIFY(!port::close_port(sIODevice(), 300));
     QVERIFY(!port::calc_io_handle(unknown));
-
     sIODevice empty;
     empty.id = QStringLiteral("test:no-ports");
     QVERIFY(!port::open_port(empty));
-}
-
-void tst_SerialPort::terminalLeftShareableAfterClose()
-{
-    sOpenPty p(QStringLiteral("test:exclusive-flag"));
-    QVERIFY(p.opened);
-    int exclusive = -1;
-    QCOMPARE(ioctl(p.pty.slaveFd(), TIOCGEXCL, &exclusive), 0);
-    QCOMPARE(exclusive, 1);
-
-    // The test keeps the slave side open, so the flag would outlive our descriptor.
-    QVERIFY(port::close_port(p.unit, 300));
-    QCOMPARE(ioctl(p.pty.slaveFd(), TIOCGEXCL, &exclusive), 0);
-    QCOMPARE(exclusive, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)
