@@ -6,7 +6,6 @@
 #include <QMap>
 #include <QMutex>
 #include <QSet>
-#include <QStringList>
 
 /** A unit file system in memory, for the link tests; safe to inspect from the test thread. */
 class cMemoryUnit : public iUnitServices
@@ -29,37 +28,27 @@ public:
         QMutexLocker g(&m_lock);
         if (m_listings.contains(path))
             return m_listings.value(path);
-        QByteArrayList lines;
         const QByteArray prefix = path.endsWith('/') ? path : path + '/';
-        bool known = m_dirs.contains(path);
-        for (auto it = m_files.cbegin(); it != m_files.cend() && !known; ++it)
-            known = it.key().startsWith(prefix);
-        if (!known)
-            return "Can't open dir";
+        QByteArrayList lines;
         for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
             if (it.key().startsWith(prefix) && !it.key().mid(prefix.size()).contains('/'))
                 lines << "|" + it.key().mid(prefix.size()) + "*-rw*1700000000*" + QByteArray::number(it.value().size()) + "|";
         }
-        return lines.isEmpty() ? QByteArray("Dir empty") : lines.join("\n\r");
+        if (lines.isEmpty())
+            return m_dirs.contains(path) ? "Dir empty" : "Can't open dir";
+        return lines.join("\n\r");
     }
     bool readFile(const QByteArray &path, QByteArray *data, QString *error) override
     {
         QMutexLocker g(&m_lock);
-        if (!m_files.contains(path)) {
-            *error = QStringLiteral("No such file");
-            return false;
-        }
         *data = m_files.value(path);
-        return true;
+        return m_files.contains(path) || fail(error, "No such file");
     }
     bool writeFile(const QByteArray &path, const QByteArray &data, QString *error) override
     {
         QMutexLocker g(&m_lock);
-        if (m_failWrites) {
-            *error = QStringLiteral("Disk full");
-            return false;
-        }
-        m_writes.append(path);
+        if (m_failWrites)
+            return fail(error, "Disk full");
         m_files.insert(path, data);
         return true;
     }
@@ -73,11 +62,7 @@ public:
     {
         QMutexLocker g(&m_lock);
         m_deleteCalls.append(path);
-        if (m_files.remove(path) == 0) {
-            *error = QStringLiteral("No such file");
-            return false;
-        }
-        return true;
+        return m_files.remove(path) > 0 || fail(error, "No such file");
     }
     bool deleteDir(const QByteArray &path, QString *) override
     {
@@ -87,10 +72,8 @@ public:
     bool renameFile(const QByteArray &from, const QByteArray &to, QString *error) override
     {
         QMutexLocker g(&m_lock);
-        if (!m_files.contains(from)) {
-            *error = QStringLiteral("No such file");
-            return false;
-        }
+        if (!m_files.contains(from))
+            return fail(error, "No such file");
         m_files.insert(to, m_files.take(from));
         return true;
     }
@@ -115,35 +98,30 @@ public:
         QMutexLocker g(&m_lock);
         m_failWrites = fail;
     }
-    QMap<QByteArray, QByteArray> files() const
-    {
-        QMutexLocker g(&m_lock);
-        return m_files;
-    }
-    QByteArrayList deleteCalls() const
-    {
-        QMutexLocker g(&m_lock);
-        return m_deleteCalls;
-    }
-    QByteArrayList commands() const
-    {
-        QMutexLocker g(&m_lock);
-        return m_commands;
-    }
-    QByteArray text() const
-    {
-        QMutexLocker g(&m_lock);
-        return m_text;
-    }
+    QMap<QByteArray, QByteArray> files() const { return locked(m_files); }
+    QByteArrayList deleteCalls() const { return locked(m_deleteCalls); }
+    QByteArrayList commands() const { return locked(m_commands); }
+    QByteArray text() const { return locked(m_text); }
 
 private:
+    static bool fail(QString *error, const char *why)
+    {
+        *error = QString::fromLatin1(why);
+        return false;
+    }
+    template<typename T>
+    T locked(const T &member) const
+    {
+        QMutexLocker g(&m_lock);
+        return member;
+    }
+
     mutable QMutex m_lock;
     QMap<QByteArray, QByteArray> m_files;
     QMap<QByteArray, QByteArray> m_listings;
     QSet<QByteArray> m_dirs;
     QByteArrayList m_deleteCalls;
     QByteArrayList m_commands;
-    QByteArrayList m_writes;
     QByteArray m_text;
     bool m_failWrites = false;
 };

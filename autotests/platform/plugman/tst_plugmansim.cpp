@@ -6,7 +6,6 @@
 #include "sim/csimulatedunit.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -65,55 +64,31 @@ void tst_PlugManSim::roundTrip()
     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
     sIODevice device;
     device.id = QStringLiteral("sim");
-    device.name = QStringLiteral("ZOVAN-SIM");
     device.devices.append(sIOSubDevice{nullptr, QStringLiteral("serial"), QStringLiteral("serial"), sim.ptyPath(), {}});
     QVERIFY(port::open_port(device));
     void *handle = port::calc_io_handle(device);
     QVERIFY(handle);
-
-    iPlugMan *pm = pm::get(false);
-    const sResPlugin *res = pm->resPlugin(device);
-    const sCmdPlugin *cmd = pm->cmdPlugin(device);
-    QVERIFY(res && cmd);
+    const sResPlugin *res = pm::get(false)->resPlugin(device);
+    QVERIFY(res);
     cContext ctx;
-    const QByteArray port = device.id.toLatin1();
-    QVERIFY(res->openTransfer(handle, port.constData(), &ctx));
-
-    // What the test runner does: wait for the application, then fetch the test package.
-    QElapsedTimer t;
-    t.start();
-    QByteArray state;
-    while (t.elapsed() < 10000 && !state.contains("DONE")) {
-        char *answer = nullptr;
-        int length = 0;
-        if (cmd->exec(handle, "GET_APP_RUN_STATE", 17, &answer, &length, &ctx, 1500))
-            state = QByteArray(answer, length);
-        std::free(answer);
-        if (!state.contains("DONE"))
-            QTest::qWait(100);
-    }
-    QVERIFY2(state.contains("DONE"), state.constData());
-    char *data = nullptr;
-    int size = 0;
-    QVERIFY(res->getFile(handle, port.constData(), "\"/statfs/zovan_tools_tests.out\"", &data, &size, &ctx));
-    QVERIFY(size > 0);
-    std::free(data);
+    QVERIFY(res->openTransfer(handle, "sim", &ctx));
 
     const QByteArray content = randomBytes(20000, 17);
-    QVERIFY(res->putFile(handle, port.constData(), "/statfs/up.bin", content.constData(), int(content.size()), &ctx));
-    QVERIFY(res->getFile(handle, port.constData(), "\"/statfs/up.bin\"", &data, &size, &ctx));
+    char *data = nullptr;
+    int size = 0;
+    QVERIFY(res->putFile(handle, "sim", "/statfs/up.bin", content.constData(), int(content.size()), &ctx));
+    QVERIFY(res->getFile(handle, "sim", "\"/statfs/up.bin\"", &data, &size, &ctx));
     QVERIFY(QByteArray(data, size) == content);
     std::free(data);
-
     char *listing = nullptr;
     QVERIFY(res->listDir(handle, "/statfs", &listing, &ctx));
-    QVERIFY2(QByteArray(listing).contains("|up.bin*-rw*"), listing);
-    QVERIFY(!QByteArray(listing).contains(".zt-part"));
+    const QByteArray entries(listing);
     std::free(listing);
+    QVERIFY2(entries.contains("|up.bin*-rw*") && !entries.contains(".zt-part"), entries.constData());
     QVERIFY(res->deleteFile(handle, "/statfs/up.bin", &ctx));
-    QVERIFY(!res->getFile(handle, port.constData(), "\"/statfs/up.bin\"", &data, &size, &ctx));
+    QVERIFY(!res->getFile(handle, "sim", "\"/statfs/up.bin\"", &data, &size, &ctx));
 
-    res->closeTransfer(handle, port.constData(), &ctx);
+    res->closeTransfer(handle, "sim", &ctx);
     port::close_port(device, 300);
     sim.stop();
 }
