@@ -5,7 +5,6 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QIcon>
-#include <QImage>
 #include <QImageReader>
 #include <QPixmap>
 #include <QSet>
@@ -13,65 +12,40 @@
 
 namespace {
 
-const QList<int> kIcoSizes{16, 32, 48, 64, 256};
 const QList<int> kShownSizes{16, 32, 64};
 
-// Share of pixels that are at least half opaque.
-double coverage(const QImage &source)
+struct sLook
 {
-    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    qint64 opaque = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            opaque += qAlpha(line[x]) >= 128 ? 1 : 0;
-    }
-    return double(opaque) / double(image.width() * image.height());
-}
+    double coverage = 0; // share of pixels at least half opaque
+    bool transparent = false;
+    int colours = 0; // among opaque pixels; one flat colour would not read on light and dark alike
+};
 
-bool hasTransparentPixel(const QImage &source)
+sLook look(const QImage &source)
 {
     const QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(line[x]) == 0)
-                return true;
-        }
-    }
-    return false;
-}
-
-// Distinct colours among the opaque pixels: a picture drawn in one flat colour would not
-// read at 16 px against both light and dark backgrounds.
-int opaqueColours(const QImage &source)
-{
-    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    sLook l;
     QSet<QRgb> colours;
     for (int y = 0; y < image.height(); ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
+            l.coverage += qAlpha(line[x]) >= 128 ? 1 : 0;
+            l.transparent = l.transparent || qAlpha(line[x]) == 0;
             if (qAlpha(line[x]) == 255)
                 colours.insert(line[x] & 0xf0f0f0);
         }
     }
-    return int(colours.size());
+    l.coverage /= double(image.width() * image.height());
+    l.colours = int(colours.size());
+    return l;
 }
 
-QStringList icoNames()
-{
-    return {QStringLiteral("app.ico"),           QStringLiteral("download.ico"),
-            QStringLiteral("params.ico"),        QStringLiteral("p_testing.ico"),
-            QStringLiteral("cmd.ico"),           QStringLiteral("note.ico"),
-            QStringLiteral("nuclear.ico"),       QStringLiteral("pda.ico"),
-            QStringLiteral("connect2.ico"),      QStringLiteral("close.ico"),
-            QStringLiteral("voice.ico"),         QStringLiteral("reboot.ico"),
-            QStringLiteral("settings-switch.ico"), QStringLiteral("test_run_single.ico"),
-            QStringLiteral("button-play-green.ico"), QStringLiteral("test_run_all.ico"),
-            QStringLiteral("test_stop_single.ico"), QStringLiteral("button-stop-red.ico"),
-            QStringLiteral("clear.ico"),         QStringLiteral("save.ico"),
-            QStringLiteral("folder.ico"),        QStringLiteral("file.ico")};
-}
+const QStringList kIcons{"app.ico",           "download.ico",        "params.ico",        "p_testing.ico",
+                         "cmd.ico",           "note.ico",            "nuclear.ico",       "pda.ico",
+                         "connect2.ico",      "close.ico",           "voice.ico",         "reboot.ico",
+                         "settings-switch.ico", "test_run_single.ico", "button-play-green.ico", "test_run_all.ico",
+                         "test_stop_single.ico", "button-stop-red.ico", "clear.ico",       "save.ico",
+                         "folder.ico",        "file.ico"};
 
 } // namespace
 
@@ -80,111 +54,84 @@ class tst_Pictures : public QObject
     Q_OBJECT
 
 private slots:
-    void icoHoldsEverySize_data();
-    void icoHoldsEverySize();
-    void iconOffersShownSizes_data();
-    void iconOffersShownSizes();
-    void pictureHasItsSize_data();
-    void pictureHasItsSize();
+    void icons_data();
+    void icons();
+    void pictures_data();
+    void pictures();
     void picturesAreDistinct();
-    void emptyOrUnknownNameGivesEmptyIcon();
 };
 
-void tst_Pictures::icoHoldsEverySize_data()
+void tst_Pictures::icons_data()
 {
     QTest::addColumn<QString>("name");
-    for (const QString &name : icoNames())
+    for (const QString &name : kIcons)
         QTest::newRow(qPrintable(name)) << name;
 }
 
-// Every entry of the container must decode, in its own size, with its transparency intact.
-void tst_Pictures::icoHoldsEverySize()
+void tst_Pictures::icons()
 {
     QFETCH(QString, name);
     const QString path = resourceFile(name);
     QVERIFY2(QFileInfo::exists(path), qPrintable(path));
-
+    // Every entry of the container decodes, square, with its transparency intact.
     QImageReader reader(path, "ico");
-    QCOMPARE(reader.imageCount(), kIcoSizes.size());
     QList<int> sizes;
     for (int i = 0; i < reader.imageCount(); ++i) {
         QVERIFY(reader.jumpToImage(i));
         const QImage image = reader.read();
-        QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
-        QCOMPARE(image.width(), image.height());
-        QVERIFY2(image.hasAlphaChannel(), qPrintable(QString::number(image.width())));
-        QVERIFY2(hasTransparentPixel(image), qPrintable(QString::number(image.width())));
-        const double covered = coverage(image);
-        QVERIFY2(covered > 0.1 && covered < 1.0, qPrintable(QString::number(covered)));
-        QVERIFY2(opaqueColours(image) >= 2, qPrintable(QString::number(image.width())));
+        QVERIFY2(!image.isNull() && image.width() == image.height(), qPrintable(reader.errorString()));
+        const sLook l = look(image);
+        QVERIFY2(image.hasAlphaChannel() && l.transparent && l.coverage > 0.1 && l.coverage < 1.0 && l.colours >= 2,
+                 qPrintable(QStringLiteral("%1 px: cover %2, %3 colours").arg(image.width()).arg(l.coverage).arg(l.colours)));
         sizes.append(image.width());
     }
     std::sort(sizes.begin(), sizes.end());
-    QCOMPARE(sizes, kIcoSizes);
-}
+    QCOMPARE(sizes, QList<int>({16, 32, 48, 64, 256}));
 
-void tst_Pictures::iconOffersShownSizes_data()
-{
-    icoHoldsEverySize_data();
-}
-
-// The way the pages load them: QIcon from the file, asked for the tool-bar and selector sizes.
-void tst_Pictures::iconOffersShownSizes()
-{
-    QFETCH(QString, name);
-    const QIcon icon(resourceFile(name));
-    QVERIFY(!icon.isNull());
-    const QList<QSize> available = icon.availableSizes();
+    // The way the pages load them: QIcon from the file, asked for the tool-bar and selector sizes.
+    const QIcon icon(path);
     for (int size : kShownSizes) {
-        QVERIFY2(available.contains(QSize(size, size)), qPrintable(QString::number(size)));
+        QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
         const QPixmap pixmap = icon.pixmap(QSize(size, size));
         QCOMPARE(pixmap.size(), QSize(size, size));
-        QVERIFY(coverage(pixmap.toImage()) > 0.1);
+        QVERIFY(look(pixmap.toImage()).coverage > 0.1);
     }
 }
 
-void tst_Pictures::pictureHasItsSize_data()
+void tst_Pictures::pictures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("size");
-    QTest::newRow("connected") << QStringLiteral("connected.png") << 16;
-    QTest::newRow("disconnected") << QStringLiteral("disconnected.png") << 16;
-    QTest::newRow("disconnected-err") << QStringLiteral("disconnected-err.png") << 16;
-    QTest::newRow("connected@2x") << QStringLiteral("connected@2x.png") << 32;
-    QTest::newRow("disconnected@2x") << QStringLiteral("disconnected@2x.png") << 32;
-    QTest::newRow("disconnected-err@2x") << QStringLiteral("disconnected-err@2x.png") << 32;
+    for (const char *state : {"connected", "disconnected", "disconnected-err"}) {
+        QTest::newRow(state) << QStringLiteral("%1.png").arg(QLatin1String(state)) << 16;
+        QTest::addRow("%s@2x", state) << QStringLiteral("%1@2x.png").arg(QLatin1String(state)) << 32;
+    }
     QTest::newRow("about") << QStringLiteral("about.png") << 128;
     QTest::newRow("app") << QStringLiteral("app.png") << 256;
 }
 
 // Single pictures are shown as they are (status bar, About dialog), so their own size matters;
 // scaled to the shown sizes they must still carry a picture.
-void tst_Pictures::pictureHasItsSize()
+void tst_Pictures::pictures()
 {
     QFETCH(QString, name);
     QFETCH(int, size);
     const QPixmap pixmap(resourceFile(name));
-    QVERIFY2(!pixmap.isNull(), qPrintable(resourceFile(name)));
     QCOMPARE(pixmap.size(), QSize(size, size));
-    QVERIFY(pixmap.hasAlphaChannel());
-    QVERIFY(hasTransparentPixel(pixmap.toImage()));
+    QVERIFY(pixmap.hasAlphaChannel() && look(pixmap.toImage()).transparent);
     for (int shown : kShownSizes) {
-        const QImage scaled = pixmap.toImage().scaled(shown, shown, Qt::IgnoreAspectRatio,
-                                                      Qt::SmoothTransformation);
-        QVERIFY2(coverage(scaled) > 0.1, qPrintable(QString::number(shown)));
+        const QImage scaled = pixmap.toImage().scaled(shown, shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QVERIFY2(look(scaled).coverage > 0.1, qPrintable(QString::number(shown)));
     }
 }
 
-// A rendering rule that pointed two pictures at one source would pass every other check.
+// A rendering rule that pointed two pictures at one source would pass every other check; and a
+// name that is not there gives an empty picture, not a stale one.
 void tst_Pictures::picturesAreDistinct()
 {
-    QStringList names = icoNames();
-    names << QStringLiteral("connected.png") << QStringLiteral("disconnected.png")
-          << QStringLiteral("disconnected-err.png");
     QHash<QByteArray, QString> seen;
-    for (const QString &name : names) {
-        const QImage image = QIcon(resourceFile(name)).pixmap(16, 16).toImage().convertToFormat(
-            QImage::Format_ARGB32);
+    for (const QString &name : kIcons + QStringList{"connected.png", "disconnected.png", "disconnected-err.png"}) {
+        const QImage image = QIcon(resourceFile(name)).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
         QVERIFY2(!image.isNull(), qPrintable(name));
         const QByteArray hash = QCryptographicHash::hash(
             QByteArrayView(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes()),
@@ -192,10 +139,6 @@ void tst_Pictures::picturesAreDistinct()
         QVERIFY2(!seen.contains(hash), qPrintable(name + QLatin1String(" = ") + seen.value(hash)));
         seen.insert(hash, name);
     }
-}
-
-void tst_Pictures::emptyOrUnknownNameGivesEmptyIcon()
-{
     QVERIFY(resourceFile(QString()).isEmpty());
     QVERIFY(QIcon(resourceFile(QString())).isNull());
     QVERIFY(QPixmap(resourceFile(QStringLiteral("no-such-picture.png"))).isNull());
