@@ -29,8 +29,7 @@ bool cTestAdapterClient::connectTo(const QString &path)
 
 bool cTestAdapterClient::send(const QByteArray &bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
+    for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n = ::send(m_fd, bytes.constData() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
         if (n <= 0)
             return false;
@@ -54,16 +53,7 @@ QByteArray cTestAdapterClient::answer()
         m_in.append(buf, qsizetype(n));
     }
     const qsizetype nl = m_in.indexOf('\n');
-    if (nl < 0)
-        return QByteArray();
-    const QByteArray line = m_in.left(nl);
+    const QByteArray line = nl < 0 ? QByteArray() : m_in.left(nl);
     m_in.remove(0, nl + 1);
     return line;
-}
-
-QByteArray cTestAdapterClient::request(const QByteArray &line)
-{
-    if (!send(line + '\n'))
-        return QByteArray();
-    return answer();
 }

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-/** A plain client of the simulated unit's adapter socket: one request line, one answer line. */
+/** A plain client of the simulated unit's adapter socket: request lines out, answer lines back. */
 class cTestAdapterClient
 {
 public:
@@ -16,8 +16,7 @@ public:
     bool send(const QByteArray &bytes);
     /** The next answer line without its "\n"; empty after 3 s without one. */
     QByteArray answer();
-    /** request = send(line + "\n") + answer(). */
-    QByteArray request(const QByteArray &line);
+    QByteArray request(const QByteArray &line) { return send(line + '\n') ? answer() : QByteArray(); }
 
 private:
     int m_fd = -1;

@@ -5,10 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-/**
- * The host's end of a simulated unit's line, opened as any program would: POSIX open and
- * raw termios on the pseudo-terminal path. Also a link transport, for framed requests.
- */
+/** The host's end of a simulated unit's line, opened as any program would (raw termios), and a link transport. */
 class cTestLine final : public iLinkTransport
 {
 public:
@@ -17,21 +14,18 @@ public:
     Q_DISABLE_COPY_MOVE(cTestLine)
 
     bool open(const QString &path);
-    void close();
-    int fd() const { return m_fd; }
-
     bool writeAll(const QByteArray &bytes);
-    /** Everything that arrives within ms. */
-    QByteArray readFor(int ms);
+    /** Everything that arrives within ms; hungUp tells whether the line went away meanwhile. */
+    QByteArray readFor(int ms, bool *hungUp = nullptr);
     /** Reads until needle has arrived or ms passed; everything read goes to seen. */
     bool readUntil(const QByteArray &needle, int ms, QByteArray *seen = nullptr);
-    /** Reads until the line reports a hang-up or ms passed; returns the bytes read. */
-    QByteArray readUntilHangup(int ms, bool *hungUp);
 
     int write(const char *data, int length) override;
     int read(char *buffer, int capacity, int timeoutMs) override;
     void discardOutput() override;
 
 private:
+    bool collect(int ms, const QByteArray &needle, QByteArray *out);
+
     int m_fd = -1;
 };

@@ -12,14 +12,14 @@
 
 cTestProgram::~cTestProgram()
 {
-    if (m_pid > 0 && m_exitCode < 0) {
+    if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
         waitForFinished(3000);
     }
-    if (m_out >= 0)
-        ::close(m_out);
-    if (m_err >= 0)
-        ::close(m_err);
+    for (int fd : {m_out, m_err}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
 }
 
 bool cTestProgram::start(const QString &program, const QStringList &arguments)
@@ -34,8 +34,7 @@ bool cTestProgram::start(const QString &program, const QStringList &arguments)
         return false;
     }
     // Everything exec needs is prepared before fork: the child only calls async-signal-safe functions.
-    std::vector<QByteArray> storage;
-    storage.push_back(QFile::encodeName(program));
+    std::vector<QByteArray> storage {QFile::encodeName(program)};
     for (const QString &a : arguments)
         storage.push_back(a.toLocal8Bit());
     std::vector<char *> argv;
@@ -52,93 +51,60 @@ bool cTestProgram::start(const QString &program, const QStringList &arguments)
     }
     ::close(out[1]);
     ::close(err[1]);
-    if (pid < 0) {
-        ::close(out[0]);
-        ::close(err[0]);
-        return false;
-    }
     m_pid = pid;
     m_out = out[0];
     m_err = err[0];
-    return true;
+    return pid > 0;
 }
 
-void cTestProgram::drain(int fd, QByteArray *into)
+// Appends what the pipe holds, waiting up to ms for the first bytes; returns all collected so far.
+QByteArray cTestProgram::drain(int fd, QByteArray *into, int ms)
 {
-    if (fd < 0)
-        return;
     char buf[4096];
-    for (;;) {
-        pollfd p {fd, POLLIN, 0};
-        if (::poll(&p, 1, 0) <= 0)
-            return;
+    for (pollfd p {fd, POLLIN, 0}; fd >= 0 && ::poll(&p, 1, ms) > 0; ms = 0) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n <= 0)
-            return;
+            break;
         into->append(buf, qsizetype(n));
     }
+    return *into;
 }
 
 QByteArray cTestProgram::readLine(int ms)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!m_outText.contains('\n') && timer.elapsed() < ms) {
-        pollfd p {m_out, POLLIN, 0};
-        if (::poll(&p, 1, 50) > 0) {
-            char buf[4096];
-            const ssize_t n = ::read(m_out, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            m_outText.append(buf, qsizetype(n));
-        }
-    }
+    while (!m_outText.contains('\n') && timer.elapsed() < ms)
+        drain(m_out, &m_outText, 50);
     const qsizetype nl = m_outText.indexOf('\n');
-    if (nl < 0)
-        return QByteArray();
-    const QByteArray line = m_outText.left(nl);
+    const QByteArray line = nl < 0 ? QByteArray() : m_outText.left(nl);
     m_outText.remove(0, nl + 1);
     return line;
 }
 
 void cTestProgram::terminate()
 {
-    if (m_pid > 0 && m_exitCode < 0)
+    if (m_pid > 0)
         ::kill(m_pid, SIGTERM);
 }
 
 bool cTestProgram::waitForFinished(int ms)
 {
-    if (m_pid <= 0)
-        return false;
     QElapsedTimer timer;
     timer.start();
-    for (;;) {
+    while (m_pid > 0) {
         drain(m_out, &m_outText);
         drain(m_err, &m_errText);
         int status = 0;
         const pid_t r = ::waitpid(m_pid, &status, WNOHANG);
         if (r == m_pid) {
             m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            drain(m_out, &m_outText);
-            drain(m_err, &m_errText);
             m_pid = -1;
-            return true;
-        }
-        if (r < 0 || timer.elapsed() >= ms)
+        } else if (r < 0 || timer.elapsed() >= ms) {
             return false;
-        ::usleep(20 * 1000);
+        } else {
+            ::usleep(20 * 1000);
+        }
     }
-}
-
-QByteArray cTestProgram::standardOutput()
-{
-    drain(m_out, &m_outText);
-    return m_outText;
-}
-
-QByteArray cTestProgram::standardError()
-{
-    drain(m_err, &m_errText);
-    return m_errText;
+    return true;
 }

@@ -7,7 +7,7 @@
 #include <sys/types.h>
 
 /**
- * Runs a program with fork and exec and pipes on its standard output and error. (QProcess
+ * Runs a program with fork and exec, with pipes on its standard output and error. (QProcess
  * starts children in a way that thread-sanitizer builds cannot follow.)
  */
 class cTestProgram
@@ -25,11 +25,11 @@ public:
     bool waitForFinished(int ms);
     /** The exit code, or -1 when it ended by a signal or has not ended. */
     int exitCode() const { return m_exitCode; }
-    QByteArray standardOutput();
-    QByteArray standardError();
+    QByteArray standardOutput() { return drain(m_out, &m_outText); }
+    QByteArray standardError() { return drain(m_err, &m_errText); }
 
 private:
-    void drain(int fd, QByteArray *into);
+    static QByteArray drain(int fd, QByteArray *into, int ms = 0);
 
     pid_t m_pid = -1;
     int m_out = -1;

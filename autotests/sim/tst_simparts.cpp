@@ -1,5 +1,5 @@
-// The simulated unit's line faults and pacing (with a clock the test drives), its adapter
-// channel over the real socket, and the path rules of its file systems.
+// The unit's line faults and pacing with a clock the test drives, its adapter channel over the
+// real socket, and the path rules of its file systems.
 
 #include "ctestadapterclient.h"
 
@@ -17,9 +17,8 @@ namespace {
 // Pushes n zero bytes in chunks and takes everything out again at a clock far in the future.
 QByteArray passThrough(cSimLinePipe &pipe, int n)
 {
-    const QByteArray chunk(4096, '\0');
-    for (int done = 0; done < n; done += int(chunk.size()))
-        pipe.push(chunk.left(qMin<int>(int(chunk.size()), n - done)), 0);
+    for (int done = 0; done < n; done += 4096)
+        pipe.push(QByteArray(qMin(4096, n - done), '\0'), 0);
     QByteArray out;
     while (!pipe.isEmpty()) {
         const QByteArray part = pipe.peek(Q_INT64_C(1) << 40, 1 << 20);
@@ -29,12 +28,10 @@ QByteArray passThrough(cSimLinePipe &pipe, int n)
     return out;
 }
 
-int changedBytes(const QByteArray &data)
+// Five standard deviations of a binomial count, and a handful more.
+bool nearExpected(double count, double rate, double n)
 {
-    int n = 0;
-    for (char c : data)
-        n += c != 0 ? 1 : 0;
-    return n;
+    return std::abs(count - rate * n) <= 5.0 * std::sqrt(rate * n * (1.0 - rate)) + 3.0;
 }
 
 } // namespace
@@ -44,23 +41,15 @@ class tst_SimParts : public QObject
     Q_OBJECT
 
 private slots:
-    void flipRate_data();
-    void flipRate();
-    void dropRate_data();
-    void dropRate();
-    void faultsRepeatWithTheSeed();
-    void delayHoldsEveryChunk();
-    void baudPacesTheLine();
-
     void initTestCase();
-    void cleanupTestCase();
+    void faultRates_data();
+    void faultRates();
+    void faultsRepeatWithTheSeed();
+    void delayAndBaudPacing();
     void adapterRequests_data();
     void adapterRequests();
-    void gpioLoopBack();
-    void eepromWriteReadBackAndWrap();
-    void temperatureIsPlausible();
-    void adapterBounds();
-
+    void adapterConnection();
+    void eepromAddressAndWrap();
     void unitPaths_data();
     void unitPaths();
     void memoryFsLimits();
@@ -69,54 +58,43 @@ private:
     cSimulatedUnit m_unit;
 };
 
-void tst_SimParts::flipRate_data()
+void tst_SimParts::initTestCase()
 {
-    QTest::addColumn<double>("rate");
-    QTest::newRow("none") << 0.0;
-    QTest::newRow("rare") << 0.001;
-    QTest::newRow("often") << 0.05;
-    QTest::newRow("always") << 1.0;
+    QVERIFY(m_unit.setOptions({QStringLiteral("log-rate=1")}));
+    QVERIFY2(m_unit.start(), qPrintable(m_unit.errorString()));
 }
 
-void tst_SimParts::flipRate()
+void tst_SimParts::faultRates_data()
 {
-    QFETCH(double, rate);
-    cSimLinePipe pipe(rate, 0.0, 0, 0, 42);
+    QTest::addColumn<double>("flip");
+    QTest::addColumn<double>("drop");
+    QTest::newRow("clean") << 0.0 << 0.0;
+    QTest::newRow("rare flips") << 0.001 << 0.0;
+    QTest::newRow("frequent flips") << 0.05 << 0.0;
+    QTest::newRow("every byte flipped") << 1.0 << 0.0;
+    QTest::newRow("rare drops") << 0.0 << 0.001;
+    QTest::newRow("frequent drops") << 0.0 << 0.1;
+    QTest::newRow("every byte dropped") << 0.0 << 1.0;
+}
+
+void tst_SimParts::faultRates()
+{
+    QFETCH(double, flip);
+    QFETCH(double, drop);
+    cSimLinePipe pipe(flip, drop, 0, 0, 42);
     const int n = 400000;
     const QByteArray out = passThrough(pipe, n);
-    QCOMPARE(out.size(), n);
-    const int changed = changedBytes(out);
-    const double expected = rate * n;
-    // Five standard deviations of a binomial count, and at least a handful.
-    const double slack = 5.0 * std::sqrt(expected * (1.0 - rate)) + 3.0;
-    QVERIFY2(std::abs(changed - expected) <= slack, qPrintable(QString::number(changed)));
-    // Exactly one bit per damaged byte.
-    for (char c : out)
+    const int lost = n - int(out.size());
+    int changed = 0;
+    for (char c : out) {
+        changed += c != 0 ? 1 : 0;
+        // Exactly one bit per damaged byte.
         QVERIFY(c == 0 || (quint8(c) & (quint8(c) - 1)) == 0);
-    QCOMPARE(pipe.flippedBytes(), quint64(changed));
-}
-
-void tst_SimParts::dropRate_data()
-{
-    QTest::addColumn<double>("rate");
-    QTest::newRow("none") << 0.0;
-    QTest::newRow("rare") << 0.001;
-    QTest::newRow("often") << 0.1;
-    QTest::newRow("always") << 1.0;
-}
-
-void tst_SimParts::dropRate()
-{
-    QFETCH(double, rate);
-    cSimLinePipe pipe(0.0, rate, 0, 0, 9);
-    const int n = 400000;
-    const QByteArray out = passThrough(pipe, n);
-    const double lost = n - out.size();
-    const double expected = rate * n;
-    const double slack = 5.0 * std::sqrt(expected * (1.0 - rate)) + 3.0;
-    QVERIFY2(std::abs(lost - expected) <= slack, qPrintable(QString::number(lost)));
-    QCOMPARE(changedBytes(out), 0);
+    }
+    QVERIFY2(nearExpected(lost, drop, n), qPrintable(QString::number(lost)));
+    QVERIFY2(nearExpected(changed, flip, out.size()), qPrintable(QString::number(changed)));
     QCOMPARE(pipe.droppedBytes(), quint64(lost));
+    QCOMPARE(pipe.flippedBytes(), quint64(changed));
 }
 
 void tst_SimParts::faultsRepeatWithTheSeed()
@@ -136,48 +114,34 @@ void tst_SimParts::faultsRepeatWithTheSeed()
     QCOMPARE(a.peek(1, 20000), b.peek(1, 20000));
 }
 
-void tst_SimParts::delayHoldsEveryChunk()
+void tst_SimParts::delayAndBaudPacing()
 {
-    cSimLinePipe pipe(0.0, 0.0, 250, 0, 1);
-    pipe.push("first", 1000);
-    pipe.push("second", 101000);
-    QVERIFY(pipe.peek(250999, 100).isEmpty());
-    QCOMPARE(pipe.waitUs(250999), 1);
-    QCOMPARE(pipe.peek(251000, 100), QByteArray("first"));
-    pipe.consume(5);
-    QCOMPARE(pipe.waitUs(251000), 100000);
-    QCOMPARE(pipe.peek(351000, 100), QByteArray("second"));
-    pipe.consume(6);
-    QCOMPARE(pipe.waitUs(351000), -1);
-}
+    cSimLinePipe delayed(0.0, 0.0, 250, 0, 1);
+    delayed.push("first", 1000);
+    delayed.push("second", 101000);
+    QVERIFY(delayed.peek(250999, 100).isEmpty());
+    QCOMPARE(delayed.waitUs(250999), 1);
+    QCOMPARE(delayed.peek(251000, 100), QByteArray("first"));
+    delayed.consume(5);
+    QCOMPARE(delayed.waitUs(251000), 100000);
+    QCOMPARE(delayed.peek(351000, 100), QByteArray("second"));
+    delayed.consume(6);
+    QCOMPARE(delayed.waitUs(351000), -1);
 
-void tst_SimParts::baudPacesTheLine()
-{
     // 9600 baud: 960 bytes per second, whatever the reader asks for.
-    cSimLinePipe pipe(0.0, 0.0, 0, 9600, 1);
-    pipe.push(QByteArray(100000, 'x'), 0);
+    cSimLinePipe slow(0.0, 0.0, 0, 9600, 1);
+    slow.push(QByteArray(100000, 'x'), 0);
     qint64 sent = 0;
     qint64 t = 0;
     for (; t <= 5000000; t += 7000) {
-        const QByteArray part = pipe.peek(t, 1 << 20);
-        pipe.consume(part.size());
+        const QByteArray part = slow.peek(t, 1 << 20);
+        slow.consume(part.size());
         sent += part.size();
     }
     QVERIFY2(std::abs(double(sent) - 960.0 * 5.0) < 960.0 * 0.05, qPrintable(QString::number(sent)));
     // A reader that waits for the pipe is told when the next byte may go.
-    const qint64 wait = pipe.waitUs(t);
+    const qint64 wait = slow.waitUs(t);
     QVERIFY(wait >= 0 && wait <= 1100);
-}
-
-void tst_SimParts::initTestCase()
-{
-    QVERIFY(m_unit.setOptions({QStringLiteral("log-rate=1")}));
-    QVERIFY2(m_unit.start(), qPrintable(m_unit.errorString()));
-}
-
-void tst_SimParts::cleanupTestCase()
-{
-    m_unit.stop();
 }
 
 void tst_SimParts::adapterRequests_data()
@@ -221,66 +185,7 @@ void tst_SimParts::adapterRequests()
         QCOMPARE(got, answer);
 }
 
-void tst_SimParts::gpioLoopBack()
-{
-    cTestAdapterClient client;
-    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
-    for (int n = 1; n <= 4; ++n) {
-        const QByteArray out = "OUT" + QByteArray::number(n);
-        const QByteArray in = "IN" + QByteArray::number(n);
-        for (const char *level : {"1", "0"}) {
-            QCOMPARE(client.request("GPIO SET " + out + ' ' + level), QByteArray("OK"));
-            QCOMPARE(client.request("GPIO GET " + in), "OK " + QByteArray(level));
-            QCOMPARE(client.request("GPIO GET " + out), "OK " + QByteArray(level));
-        }
-    }
-    // Lines are the unit's, not the connection's: a second client sees the same state.
-    QCOMPARE(client.request("GPIO SET OUT2 1"), QByteArray("OK"));
-    cTestAdapterClient other;
-    QVERIFY(other.connectTo(m_unit.adapterSocketPath()));
-    QCOMPARE(other.request("GPIO GET IN2"), QByteArray("OK 1"));
-    QCOMPARE(other.request("GPIO GET IN1"), QByteArray("OK 0"));
-    QCOMPARE(client.request("GPIO SET OUT2 0"), QByteArray("OK"));
-}
-
-void tst_SimParts::eepromWriteReadBackAndWrap()
-{
-    cTestAdapterClient client;
-    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
-    QCOMPARE(client.request("I2C WRITE 80 e00102030405"), QByteArray("OK 6"));
-    // Set the address, then read on from there.
-    QCOMPARE(client.request("I2C WRITE 80 e0"), QByteArray("OK 1"));
-    QCOMPARE(client.request("I2C READ 80 3"), QByteArray("OK 010203"));
-    QCOMPARE(client.request("I2C READ 80 2"), QByteArray("OK 0405"));
-    // Writes and reads wrap at the end of the 256 bytes.
-    QCOMPARE(client.request("I2C WRITE 80 feaabbcc"), QByteArray("OK 4"));
-    QCOMPARE(client.request("I2C WRITE 80 fe"), QByteArray("OK 1"));
-    QCOMPARE(client.request("I2C READ 80 3"), QByteArray("OK aabbcc"));
-    QCOMPARE(client.request("I2C WRITE 80 00"), QByteArray("OK 1"));
-    QCOMPARE(client.request("I2C READ 80 1"), QByteArray("OK cc"));
-    // A whole-chip read comes back full length, in lower-case hex.
-    const QByteArray all = client.request("I2C READ 80 256");
-    QVERIFY(all.startsWith("OK "));
-    QCOMPARE(all.size(), 3 + 512);
-    QCOMPARE(all.mid(3), all.mid(3).toLower());
-    // The longest read the channel allows wraps round the chip 16 times.
-    const QByteArray longest = client.request("I2C READ 80 4096");
-    QCOMPARE(longest.size(), 3 + 8192);
-    QCOMPARE(longest.mid(3, 512), longest.mid(3 + 512, 512));
-}
-
-void tst_SimParts::temperatureIsPlausible()
-{
-    cTestAdapterClient client;
-    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
-    const QByteArray answer = client.request("I2C READ 72 2");
-    QVERIFY2(answer.startsWith("OK ") && answer.size() == 7, answer.constData());
-    const QByteArray raw = QByteArray::fromHex(answer.mid(3));
-    const double celsius = double(qint16(quint16(quint8(raw[0]) << 8 | quint8(raw[1])))) / 256.0;
-    QVERIFY2(celsius > 10.0 && celsius < 45.0, qPrintable(QString::number(celsius)));
-}
-
-void tst_SimParts::adapterBounds()
+void tst_SimParts::adapterConnection()
 {
     cTestAdapterClient client;
     QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
@@ -288,15 +193,39 @@ void tst_SimParts::adapterBounds()
     QVERIFY(client.send("I2C WRITE 80 " + QByteArray(20000, 'a')));
     QVERIFY(client.send(QByteArray(20000, 'b') + "\n"));
     QCOMPARE(client.answer(), QByteArray("ERR line too long"));
-    QCOMPARE(client.request("GPIO GET IGN"), QByteArray("OK 1"));
-    // Several requests in one write are answered in order.
-    QVERIFY(client.send("GPIO SET OUT4 1\nGPIO GET IN4\nGPIO SET OUT4 0\nGPIO GET IN4\n"));
-    QCOMPARE(client.answer(), QByteArray("OK"));
-    QCOMPARE(client.answer(), QByteArray("OK 1"));
-    QCOMPARE(client.answer(), QByteArray("OK"));
-    QCOMPARE(client.answer(), QByteArray("OK 0"));
+    // Several requests in one write are answered in order; OUTn loops back to INn.
+    QVERIFY(client.send("GPIO SET OUT4 1\nGPIO GET IN4\nGPIO SET OUT4 0\nGPIO GET IN4\nGPIO GET OUT4\n"));
+    for (const char *expected : {"OK", "OK 1", "OK", "OK 0", "OK 0"})
+        QCOMPARE(client.answer(), QByteArray(expected));
+    // Lines are the unit's, not the connection's: a second client sees the same state.
+    QCOMPARE(client.request("GPIO SET OUT2 1"), QByteArray("OK"));
+    cTestAdapterClient other;
+    QVERIFY(other.connectTo(m_unit.adapterSocketPath()));
+    QCOMPARE(other.request("GPIO GET IN2"), QByteArray("OK 1"));
+    QCOMPARE(other.request("GPIO GET IN1"), QByteArray("OK 0"));
+    QCOMPARE(client.request("GPIO SET OUT2 0"), QByteArray("OK"));
     // The longest legal write is served.
     QCOMPARE(client.request("I2C WRITE 80 00" + QByteArray(4095 * 2, 'f')), QByteArray("OK 4096"));
+    // The temperature sensor answers with two bytes.
+    QCOMPARE(client.request("I2C READ 72 2").size(), 7);
+}
+
+void tst_SimParts::eepromAddressAndWrap()
+{
+    cTestAdapterClient client;
+    QVERIFY(client.connectTo(m_unit.adapterSocketPath()));
+    // A one-byte write sets the address; reads go on where the last stopped, and both wrap at 256.
+    QCOMPARE(client.request("I2C WRITE 80 feaabbcc"), QByteArray("OK 4"));
+    QCOMPARE(client.request("I2C WRITE 80 fe"), QByteArray("OK 1"));
+    QCOMPARE(client.request("I2C READ 80 1"), QByteArray("OK aa"));
+    QCOMPARE(client.request("I2C READ 80 2"), QByteArray("OK bbcc"));
+    QCOMPARE(client.request("I2C WRITE 80 00"), QByteArray("OK 1"));
+    QCOMPARE(client.request("I2C READ 80 1"), QByteArray("OK cc"));
+    // The longest read wraps round the chip 16 times, in lower-case hex.
+    const QByteArray longest = client.request("I2C READ 80 4096");
+    QCOMPARE(longest.size(), 3 + 8192);
+    QCOMPARE(longest.mid(3, 512), longest.mid(3 + 512, 512));
+    QCOMPARE(longest.mid(3), longest.mid(3).toLower());
 }
 
 void tst_SimParts::unitPaths_data()
@@ -335,28 +264,29 @@ void tst_SimParts::unitPaths()
 
 void tst_SimParts::memoryFsLimits()
 {
+    using R = cSimFileSystem::eResult;
     cSimMemoryFs fs;
-    QCOMPARE(fs.makeDir(QStringLiteral("/d")), cSimFileSystem::eResult::Ok);
-    QCOMPARE(fs.write(QStringLiteral("/d/a"), QByteArray(1000, 'a')), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.makeDir(QStringLiteral("/d")), R::Ok);
+    QCOMPARE(fs.write(QStringLiteral("/d/a"), QByteArray(1000, 'a')), R::Ok);
     QCOMPARE(fs.usedBytes(), qint64(1000));
     // Replacing a file counts its new size only; renaming over a file frees the old one.
-    QCOMPARE(fs.write(QStringLiteral("/d/a"), QByteArray(10, 'a')), cSimFileSystem::eResult::Ok);
-    QCOMPARE(fs.write(QStringLiteral("/d/b"), QByteArray(20, 'b')), cSimFileSystem::eResult::Ok);
-    QCOMPARE(fs.rename(QStringLiteral("/d/b"), QStringLiteral("/d/a")), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.write(QStringLiteral("/d/a"), QByteArray(10, 'a')), R::Ok);
+    QCOMPARE(fs.write(QStringLiteral("/d/b"), QByteArray(20, 'b')), R::Ok);
+    QCOMPARE(fs.rename(QStringLiteral("/d/b"), QStringLiteral("/d/a")), R::Ok);
     QCOMPARE(fs.usedBytes(), qint64(20));
     // A folder never moves into itself and is never replaced.
-    QCOMPARE(fs.makeDir(QStringLiteral("/d/sub")), cSimFileSystem::eResult::Ok);
-    QCOMPARE(fs.rename(QStringLiteral("/d"), QStringLiteral("/d/sub/d")), cSimFileSystem::eResult::BadPath);
-    QCOMPARE(fs.rename(QStringLiteral("/d/a"), QStringLiteral("/d/sub")), cSimFileSystem::eResult::Exists);
-    // The store is bounded: a write that would pass the capacity is refused and changes nothing.
+    QCOMPARE(fs.makeDir(QStringLiteral("/d/sub")), R::Ok);
+    QCOMPARE(fs.rename(QStringLiteral("/d"), QStringLiteral("/d/sub/d")), R::BadPath);
+    QCOMPARE(fs.rename(QStringLiteral("/d/a"), QStringLiteral("/d/sub")), R::Exists);
+    // A write that would pass the capacity is refused and changes nothing.
     const QByteArray big(int(cSimMemoryFs::kCapacity / 2), 'x');
-    QCOMPARE(fs.write(QStringLiteral("/d/big1"), big), cSimFileSystem::eResult::Ok);
-    QCOMPARE(fs.write(QStringLiteral("/d/big2"), big), cSimFileSystem::eResult::NoSpace);
+    QCOMPARE(fs.write(QStringLiteral("/d/big1"), big), R::Ok);
+    QCOMPARE(fs.write(QStringLiteral("/d/big2"), big), R::NoSpace);
     QList<cSimFileSystem::sEntry> entries;
-    QCOMPARE(fs.list(QStringLiteral("/d"), &entries), cSimFileSystem::eResult::Ok);
+    QCOMPARE(fs.list(QStringLiteral("/d"), &entries), R::Ok);
     QCOMPARE(entries.size(), 3);
-    QCOMPARE(fs.removeDir(QStringLiteral("/d")), cSimFileSystem::eResult::NotEmpty);
-    QCOMPARE(fs.removeDir(QStringLiteral("/")), cSimFileSystem::eResult::BadPath);
+    QCOMPARE(fs.removeDir(QStringLiteral("/d")), R::NotEmpty);
+    QCOMPARE(fs.removeDir(QStringLiteral("/")), R::BadPath);
 }
 
 QTEST_GUILESS_MAIN(tst_SimParts)
