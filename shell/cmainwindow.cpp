@@ -297,6 +297,9 @@ void cMainWindow::restoreWindowState(bool engineering)
     settings.beginGroup(settingsGroup);
     restoreState(settings.value(keyState).toByteArray(), 0);
     m_innerWindow->restoreState(settings.value(keySubState).toByteArray(), 0);
+    // A console restored as closed never becomes visible, so no visibility signal tells the menu.
+    if (auto consoleAction = findChild<QAction *>(QStringLiteral("consoleAction")))
+        consoleAction->setChecked(!m_console->isHidden());
     const QRect geometry = settings.value(keyGeometry, defaultGeometry).toRect();
     // A damaged or hand-edited store must not leave an invisible window.
     setGeometry(geometry.isValid() ? geometry : defaultGeometry);

@@ -399,6 +399,7 @@ void tst_cMainWindow::settingsRoundTrip()
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QVERIFY(window->findChild<cLogWidget *>()->isHidden());
+        QVERIFY(!window->findChild<QAction *>(QStringLiteral("consoleAction"))->isChecked());
         window->setWindowState(Qt::WindowMaximized);
     }
     QVERIFY(makeWindow()->isMaximized());
