@@ -99,7 +99,6 @@ void tst_SimLink::commands_data()
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QString>("answer");
     QTest::newRow("run state") << QByteArray("GET_APP_RUN_STATE") << QStringLiteral("^DONE$");
-    QTest::newRow("version") << QByteArray("version") << QStringLiteral("^ZOVAN unit ZOVAN-SIM, firmware ");
     QTest::newRow("unknown") << QByteArray("FLY_TO_MOON 3") << QStringLiteral("^Unknown command: FLY_TO_MOON 3$");
     QTest::newRow("echo") << QByteArray("ECHO ZT000042") << QStringLiteral("^ZT000042$");
     QTest::newRow("cli") << QByteArray("CLI") << QStringLiteral("^OK$");
@@ -195,8 +194,7 @@ void tst_SimLink::framedCliStopsLogAndTextExitResumesIt()
     QVERIFY2(!u.text.contains("] = {"), u.text.constData());
     // The log reader's plain "exit" leaves the command line; frames still work amid the log.
     QVERIFY(u.client->sendText("exit\r\n"));
-    QTRY_VERIFY_WITH_TIMEOUT(u.text.contains("] = {") || (u.command("version"), false), 5000);
-    QCOMPARE(u.command("GET_APP_RUN_STATE"), QByteArray("DONE"));
+    QTRY_VERIFY_WITH_TIMEOUT(u.command("GET_APP_RUN_STATE") == "DONE" && u.text.contains("] = {"), 5000);
 }
 
 void tst_SimLink::framedRestartResetsReadiness()
@@ -208,8 +206,11 @@ void tst_SimLink::framedRestartResetsReadiness()
     QCOMPARE(u.command("RESTART NOBOOT"), QByteArray("OK"));
     QCOMPARE(u.command("GET_APP_RUN_STATE"), QByteArray("STARTING"));
     QTRY_COMPARE_WITH_TIMEOUT(u.command("GET_APP_RUN_STATE"), QByteArray("DONE"), 10000);
-    QVERIFY(u.text.contains("boot loader"));
     QCOMPARE(u.unit.stats().reboots, quint64(1));
+    // The reboot is told in the log, and the unit is back in its log afterwards.
+    const qsizetype boot = u.text.indexOf("boot loader");
+    QVERIFY2(boot > 0, u.text.constData());
+    QTRY_VERIFY_WITH_TIMEOUT(u.command("version").startsWith("ZOVAN") && u.text.indexOf("] = {", boot) > 0, 10000);
 }
 
 void tst_SimLink::unsupportedCommands()
@@ -307,7 +308,7 @@ void tst_SimLink::noisyLineStillDeliversExactFiles()
     QByteArray back;
     QVERIFY2(u.client->getFile("/tmp/noisy.bin", &back), qPrintable(u.client->lastError()));
     QVERIFY(back == data);
-    QVERIFY(u.unit.stats().flippedBytes + u.unit.stats().droppedBytes > 0);
+    QVERIFY(u.unit.stats().flippedBytes > 0 && u.unit.stats().droppedBytes > 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SimLink)
