@@ -52,23 +52,14 @@ public:
         m_files.insert(path, data);
         return true;
     }
-    bool makeDir(const QByteArray &path, QString *) override
-    {
-        QMutexLocker g(&m_lock);
-        m_dirs.insert(path);
-        return true;
-    }
+    bool makeDir(const QByteArray &path, QString *) override { QMutexLocker g(&m_lock); m_dirs.insert(path); return true; }
     bool deleteFile(const QByteArray &path, QString *error) override
     {
         QMutexLocker g(&m_lock);
         m_deleteCalls.append(path);
         return m_files.remove(path) > 0 || fail(error, "No such file");
     }
-    bool deleteDir(const QByteArray &path, QString *) override
-    {
-        QMutexLocker g(&m_lock);
-        return m_dirs.remove(path);
-    }
+    bool deleteDir(const QByteArray &path, QString *) override { QMutexLocker g(&m_lock); return m_dirs.remove(path); }
     bool renameFile(const QByteArray &from, const QByteArray &to, QString *error) override
     {
         QMutexLocker g(&m_lock);
@@ -77,27 +68,11 @@ public:
         m_files.insert(to, m_files.take(from));
         return true;
     }
-    void plainText(const QByteArray &text) override
-    {
-        QMutexLocker g(&m_lock);
-        m_text.append(text);
-    }
+    void plainText(const QByteArray &text) override { QMutexLocker g(&m_lock); m_text.append(text); }
 
-    void setFile(const QByteArray &path, const QByteArray &data)
-    {
-        QMutexLocker g(&m_lock);
-        m_files.insert(path, data);
-    }
-    void setListing(const QByteArray &path, const QByteArray &answer)
-    {
-        QMutexLocker g(&m_lock);
-        m_listings.insert(path, answer);
-    }
-    void setFailWrites(bool fail)
-    {
-        QMutexLocker g(&m_lock);
-        m_failWrites = fail;
-    }
+    void setFile(const QByteArray &path, const QByteArray &data) { QMutexLocker g(&m_lock); m_files.insert(path, data); }
+    void setListing(const QByteArray &path, const QByteArray &answer) { QMutexLocker g(&m_lock); m_listings.insert(path, answer); }
+    void setFailWrites(bool fail) { QMutexLocker g(&m_lock); m_failWrites = fail; }
     QMap<QByteArray, QByteArray> files() const { return locked(m_files); }
     QByteArrayList deleteCalls() const { return locked(m_deleteCalls); }
     QByteArrayList commands() const { return locked(m_commands); }

@@ -138,8 +138,6 @@ class tst_LinkTransfer : public QObject
 private slots:
     void transfer_data();
     void transfer();
-    void commandsAndListing_data();
-    void commandsAndListing();
     void slowLineNotFlooded_data();
     void slowLineNotFlooded();
     void textAroundFramesIgnored();
@@ -216,34 +214,6 @@ void tst_LinkTransfer::transfer()
         QVERIFY2(!name.endsWith(".zt-part"), name.constData());
 }
 
-void tst_LinkTransfer::commandsAndListing_data()
-{
-    QTest::addColumn<QByteArray>("listing");
-    QTest::newRow("entries") << QByteArray("|a*drw*0|\n\r|notes.txt*-rw*1700000000*512|");
-    QTest::newRow("empty") << QByteArray("Dir empty");
-    QTest::newRow("can't open") << QByteArray("Can't open dir");
-    QTest::newRow("unknown command") << QByteArray("Unknown command: ls");
-    QByteArray big;
-    for (int i = 0; i < 400; ++i)
-        big += "|file" + QByteArray::number(i) + ".log*-rw*1700000000*" + QByteArray::number(i * 13) + "|\n\r";
-    QTest::newRow("several blocks") << big;
-    QTest::newRow("malformed lines passed as given") << QByteArray("|a*b|\n\rgarbage\n\r|x*-rw*1*2*3|");
-}
-
-void tst_LinkTransfer::commandsAndListing()
-{
-    QFETCH(QByteArray, listing);
-    sRig rig(faults(1e-3, 0, 0, 0, 5), faults(1e-3, 0, 0, 0, 6));
-    rig.unit.setListing("/statfs", listing);
-    QByteArray answer;
-    QVERIFY2(rig.client->listDir("/statfs", &answer), qPrintable(rig.client->lastError()));
-    QCOMPARE(answer, listing);
-    QVERIFY(rig.client->command("GET_APP_RUN_STATE", 1500, &answer));
-    QCOMPARE(answer, QByteArray("DONE"));
-    QVERIFY(rig.client->command("BIG 20000", 3000, &answer));
-    QCOMPARE(answer, QByteArray(20000, 'x'));
-}
-
 void tst_LinkTransfer::slowLineNotFlooded_data()
 {
     QTest::addColumn<bool>("upload");
@@ -280,32 +250,27 @@ void tst_LinkTransfer::textAroundFramesIgnored()
 {
     sRig rig;
     QByteArray seen;
-    rig.client->setTextSink([&](const QByteArray &t) { seen += t; });
+    rig.client->setTextSink([&seen](const QByteArray &t) { seen += t; });
     std::atomic<bool> stop{false};
     std::atomic<int> printed{0};
     std::thread logger([&] { // the unit keeps printing its log while the host works
-        while (!stop.load()) {
-            const QByteArray line = "NAV: fix=1 sats=" + QByteArray::number(printed.load()) + "\r\n";
+        for (; !stop.load(); ++printed) {
+            const QByteArray line = "NAV: sats=" + QByteArray::number(printed.load()) + "\r\n";
             rig.runner->call([line](cLinkServer &s) { s.sendText(line); });
-            ++printed;
             QThread::msleep(2);
         }
     });
+    // Some lines must already be on the line ahead of the answers, however fast the transfer.
     QTRY_VERIFY_WITH_TIMEOUT(printed.load() >= 3, 5000);
     const QByteArray data = randomBytes(50000, 1);
     rig.unit.setFile("/f", data);
     QByteArray got;
     const bool ok = rig.client->getFile("/f", &got);
-    QByteArray answer;
-    const bool cmdOk = rig.client->command("ECHO hello", 2000, &answer);
     stop.store(true);
     logger.join();
     QVERIFY2(ok, qPrintable(rig.client->lastError()));
     QVERIFY(got == data);
-    QVERIFY(cmdOk);
-    QCOMPARE(answer, QByteArray("hello"));
-    QVERIFY(seen.contains("NAV: fix=1 sats=1\r\n"));
-    // Text from the host reaches the unit's command line as text.
+    QVERIFY(seen.contains("NAV: sats=1\r\n"));
     QVERIFY(rig.client->sendText("cli\r\n"));
     QTRY_VERIFY_WITH_TIMEOUT(rig.unit.text().contains("cli\r\n"), 5000);
 }
@@ -424,20 +389,14 @@ void tst_LinkTransfer::tooLarge()
         rig.setOption(&sLinkOptions::maxFileSize, hostLimit);
     const QByteArray data = randomBytes(150000, 8);
     QByteArray got;
-    bool ok;
-    if (upload) {
-        ok = rig.client->putFile("/x", data);
-    } else {
+    if (!upload)
         rig.unit.setFile("/x", data);
-        ok = rig.client->getFile("/x", &got);
-    }
-    QVERIFY(!ok);
+    QVERIFY(upload ? !rig.client->putFile("/x", data) : !rig.client->getFile("/x", &got));
     QVERIFY2(rig.client->lastError().startsWith(QLatin1String("File too large: 150000 bytes (limit 100000)")),
              qPrintable(rig.client->lastError()));
     QVERIFY(got.isEmpty());
     QCOMPARE(rig.unit.files().size(), upload ? 0 : 1);
-    QByteArray answer;
-    QVERIFY(rig.client->command("ECHO ok", 2000, &answer));
+    QVERIFY(rig.client->command("ECHO ok", 2000, &got)); // the link is fine afterwards
 }
 
 void tst_LinkTransfer::rawRequests_data()
