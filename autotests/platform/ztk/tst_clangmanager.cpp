@@ -19,8 +19,6 @@ private slots:
     void cleanup();
     void languages_data();
     void languages();
-    void langName_data();
-    void langName();
     void currentLanguage();
     void installTranslators_data();
     void installTranslators();
@@ -95,21 +93,6 @@ void tst_cLangManager::languages()
     QFETCH(QStringList, codes);
     makeRoot(files, folder);
     QCOMPARE(cLangManager::languages(), codes);
-}
-
-void tst_cLangManager::langName_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("own name, not English") << "ru" << "Русский";
-    QTest::newRow("unknown code shown as is") << "xx" << "xx";
-}
-
-void tst_cLangManager::langName()
-{
-    QFETCH(QString, code);
-    QFETCH(QString, name);
-    QCOMPARE(cLangManager::langName(code), name);
 }
 
 void tst_cLangManager::currentLanguage()
