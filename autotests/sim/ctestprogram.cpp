@@ -14,9 +14,9 @@ cTestProgram::~cTestProgram()
 {
     if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
-        waitForFinished(3000);
+        ::waitpid(m_pid, nullptr, 0);
     }
-    for (int fd : {m_out, m_err}) {
+    for (int fd : m_fds) {
         if (fd >= 0)
             ::close(fd);
     }
@@ -24,15 +24,10 @@ cTestProgram::~cTestProgram()
 
 bool cTestProgram::start(const QString &program, const QStringList &arguments)
 {
-    int out[2];
-    int err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
+    int out[2] = {-1, -1};
+    int err[2] = {-1, -1};
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
         return false;
-    if (::pipe2(err, O_CLOEXEC) != 0) {
-        ::close(out[0]);
-        ::close(out[1]);
-        return false;
-    }
     // Everything exec needs is prepared before fork: the child only calls async-signal-safe functions.
     std::vector<QByteArray> storage {QFile::encodeName(program)};
     for (const QString &a : arguments)
@@ -42,8 +37,8 @@ bool cTestProgram::start(const QString &program, const QStringList &arguments)
         argv.push_back(s.data());
     argv.push_back(nullptr);
 
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    m_pid = ::fork();
+    if (m_pid == 0) {
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);
         ::execv(argv[0], argv.data());
@@ -51,34 +46,33 @@ bool cTestProgram::start(const QString &program, const QStringList &arguments)
     }
     ::close(out[1]);
     ::close(err[1]);
-    m_pid = pid;
-    m_out = out[0];
-    m_err = err[0];
-    return pid > 0;
+    m_fds[0] = out[0];
+    m_fds[1] = err[0];
+    return m_pid > 0;
 }
 
 // Appends what the pipe holds, waiting up to ms for the first bytes; returns all collected so far.
-QByteArray cTestProgram::drain(int fd, QByteArray *into, int ms)
+QByteArray cTestProgram::drain(int stream, int ms)
 {
     char buf[4096];
-    for (pollfd p {fd, POLLIN, 0}; fd >= 0 && ::poll(&p, 1, ms) > 0; ms = 0) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+    for (pollfd p {m_fds[stream], POLLIN, 0}; p.fd >= 0 && ::poll(&p, 1, ms) > 0; ms = 0) {
+        const ssize_t n = ::read(p.fd, buf, sizeof buf);
         if (n <= 0)
             break;
-        into->append(buf, qsizetype(n));
+        m_texts[stream].append(buf, qsizetype(n));
     }
-    return *into;
+    return m_texts[stream];
 }
 
 QByteArray cTestProgram::readLine(int ms)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!m_outText.contains('\n') && timer.elapsed() < ms)
-        drain(m_out, &m_outText, 50);
-    const qsizetype nl = m_outText.indexOf('\n');
-    const QByteArray line = nl < 0 ? QByteArray() : m_outText.left(nl);
-    m_outText.remove(0, nl + 1);
+    while (!m_texts[0].contains('\n') && timer.elapsed() < ms)
+        drain(0, 50);
+    const qsizetype nl = m_texts[0].indexOf('\n');
+    const QByteArray line = nl < 0 ? QByteArray() : m_texts[0].left(nl);
+    m_texts[0].remove(0, nl + 1);
     return line;
 }
 
@@ -88,23 +82,19 @@ void cTestProgram::terminate()
         ::kill(m_pid, SIGTERM);
 }
 
-bool cTestProgram::waitForFinished(int ms)
+int cTestProgram::waitForExitCode(int ms)
 {
     QElapsedTimer timer;
     timer.start();
-    while (m_pid > 0) {
-        drain(m_out, &m_outText);
-        drain(m_err, &m_errText);
+    while (m_pid > 0 && timer.elapsed() < ms) {
+        // Drained on the way, so a chatty program never blocks on a full pipe.
+        drain(0, 0);
+        drain(1, 20);
         int status = 0;
-        const pid_t r = ::waitpid(m_pid, &status, WNOHANG);
-        if (r == m_pid) {
-            m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
-        } else if (r < 0 || timer.elapsed() >= ms) {
-            return false;
-        } else {
-            ::usleep(20 * 1000);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
     }
-    return true;
+    return -1;
 }

@@ -21,20 +21,15 @@ public:
     /** One line of standard output without its "\n"; empty when none came within ms. */
     QByteArray readLine(int ms);
     void terminate();
-    /** Waits for the end; false when the program still runs after ms. */
-    bool waitForFinished(int ms);
-    /** The exit code, or -1 when it ended by a signal or has not ended. */
-    int exitCode() const { return m_exitCode; }
-    QByteArray standardOutput() { return drain(m_out, &m_outText); }
-    QByteArray standardError() { return drain(m_err, &m_errText); }
+    /** Waits up to ms for the end; the exit code, or -1 when it ended by a signal or still runs. */
+    int waitForExitCode(int ms);
+    QByteArray standardOutput() { return drain(0, 0); }
+    QByteArray standardError() { return drain(1, 0); }
 
 private:
-    static QByteArray drain(int fd, QByteArray *into, int ms = 0);
+    QByteArray drain(int stream, int ms);
 
     pid_t m_pid = -1;
-    int m_out = -1;
-    int m_err = -1;
-    int m_exitCode = -1;
-    QByteArray m_outText;
-    QByteArray m_errText;
+    int m_fds[2] = {-1, -1};
+    QByteArray m_texts[2];
 };

@@ -447,8 +447,7 @@ void tst_SimUnit::programPrintsPathAndStopsOnSignal()
     QVERIFY(line.writeAll("cli\r\nversion\r\n"));
     QVERIFY(line.readUntil("ZOVAN unit BUS-3", 3000));
     p.terminate();
-    QVERIFY(p.waitForFinished(5000));
-    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(p.waitForExitCode(5000), 0);
     QVERIFY(!QFile::exists(socket));
 }
 
@@ -474,8 +473,7 @@ void tst_SimUnit::programArguments()
     QFETCH(QStringList, expected);
     cTestProgram p;
     QVERIFY(p.start(programPath(), arguments));
-    QVERIFY(p.waitForFinished(5000));
-    QCOMPARE(p.exitCode(), exitCode);
+    QCOMPARE(p.waitForExitCode(5000), exitCode);
     if (exitCode != 0)
         QVERIFY(p.standardOutput().isEmpty());
     const QString text = QString::fromLocal8Bit(exitCode == 0 ? p.standardOutput() : p.standardError());
