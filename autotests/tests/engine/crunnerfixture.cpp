@@ -8,7 +8,6 @@
 #include "tests/engine/devicedescription.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -47,12 +46,7 @@ cRunnerFixture::cRunnerFixture()
 {
     for (const char *folder : {"scripts/general", "scripts/test", "tests"})
         QDir(m_dir.path()).mkpath(QLatin1String(folder));
-    mark();
-}
-
-cRunnerFixture::~cRunnerFixture()
-{
-    destroyRunner();
+    m_logMark = allMessages()->rowCount();
 }
 
 sIODevice cRunnerFixture::defaultDevice()
@@ -82,20 +76,14 @@ void cRunnerFixture::writeScript(const QString &folder, const QString &file, con
 
 void cRunnerFixture::writeTests(const QList<QPair<QString, QString>> &tests, const QString &extra)
 {
-    QString text = QStringLiteral("local order = {}\nlocal bodies = {}\n");
+    QString text = QStringLiteral("local order, bodies = {}, {}\n");
     for (const auto &test : tests) {
         text += QStringLiteral("order[#order + 1] = %1\n").arg(luaString(test.first));
         text += QStringLiteral("bodies[%1] = function()\n%2\nend\n").arg(luaString(test.first), test.second);
     }
-    text += QStringLiteral(
-        "function zt_enumerate_tests() return order end\n"
-        "function zt_exec_test(name)\n"
-        "  local f = bodies[name]\n"
-        "  if f == nil then error('no test ' .. tostring(name)) end\n"
-        "  return f()\n"
-        "end\n");
-    text += extra;
-    writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"), text.toLatin1());
+    text += QStringLiteral("function zt_enumerate_tests() return order end\n"
+                           "function zt_exec_test(name) return assert(bodies[name], 'no test')() end\n");
+    writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"), (text + extra).toLatin1());
 }
 
 cTestRunner *cRunnerFixture::makeRunner(bool ownsPort)
@@ -113,9 +101,7 @@ int cRunnerFixture::start(const sIODevice &device, bool ownsPort)
     makeRunner(ownsPort);
     QSignalSpy spy(m_relay.get(), &cRunnerRelay::initFinished);
     m_runner->init(device, 1);
-    if (!spy.wait(60000))
-        return -1;
-    return spy.first().first().toInt();
+    return spy.wait(60000) ? spy.first().first().toInt() : -1;
 }
 
 void cRunnerFixture::destroyRunner()
@@ -123,16 +109,6 @@ void cRunnerFixture::destroyRunner()
     m_relay.reset();
     m_runner.reset();
     QCoreApplication::processEvents();
-}
-
-qint64 cRunnerFixture::timedDestroy()
-{
-    QElapsedTimer timer;
-    timer.start();
-    m_runner.reset();
-    const qint64 elapsed = timer.elapsed();
-    m_relay.reset();
-    return elapsed;
 }
 
 QStringList cRunnerFixture::fillModel()
@@ -149,9 +125,14 @@ cTestHandle cRunnerFixture::handle(int row) const
 
 void cRunnerFixture::queue(int row)
 {
-    m_runner->queueTest(m_model->index(row, NameColumn), m_model->index(row, StatusColumn),
-                        m_model->index(row, TimeColumn), m_model->index(row, InfoColumn),
-                        m_model->index(row, StatisticsColumn));
+    const auto at = [&](int column) { return m_model->index(row, column); };
+    m_runner->queueTest(at(NameColumn), at(StatusColumn), at(TimeColumn), at(InfoColumn), at(StatisticsColumn));
+}
+
+void cRunnerFixture::cancel(int row)
+{
+    const auto at = [&](int column) { return m_model->index(row, column); };
+    m_runner->cancelTest(at(NameColumn), at(StatusColumn), at(TimeColumn), at(InfoColumn), at(StatisticsColumn));
 }
 
 bool cRunnerFixture::run(int row)
@@ -167,13 +148,6 @@ bool cRunnerFixture::runOne(const QString &body)
     return start() == 0 && fillModel() == QStringList{QStringLiteral("T")} && run(0);
 }
 
-void cRunnerFixture::cancel(int row)
-{
-    m_runner->cancelTest(m_model->index(row, NameColumn), m_model->index(row, StatusColumn),
-                         m_model->index(row, TimeColumn), m_model->index(row, InfoColumn),
-                         m_model->index(row, StatisticsColumn));
-}
-
 int cRunnerFixture::state(int row) const
 {
     return m_model->index(row, StatusColumn).data(StateRole).toInt();
@@ -184,50 +158,39 @@ QString cRunnerFixture::details(int row) const
     return m_model->index(row, InfoColumn).data(DetailsRole).toString();
 }
 
-void cRunnerFixture::mark()
-{
-    m_logMark = allMessages()->rowCount();
-}
-
 QList<sLogged> cRunnerFixture::logs() const
 {
     QAbstractItemModel *model = allMessages();
     QList<sLogged> messages;
     for (int row = m_logMark; row < model->rowCount(); ++row) {
-        sLogged m;
-        m.text = model->index(row, cLogModel::TextColumn).data().toString();
-        m.level = model->index(row, cLogModel::TextColumn).data(cLogModel::LevelRole).toInt();
-        m.source = model->index(row, cLogModel::SourceColumn).data().toString();
-        m.group = model->index(row, cLogModel::TextColumn).data(cLogModel::GroupRole).toString();
-        messages.append(m);
+        const QModelIndex text = model->index(row, cLogModel::TextColumn);
+        messages.append({text.data().toString(), text.data(cLogModel::LevelRole).toInt(),
+                         model->index(row, cLogModel::SourceColumn).data().toString(),
+                         text.data(cLogModel::GroupRole).toString()});
     }
+    return messages;
+}
+
+QList<sLogged> cRunnerFixture::logsWith(const QString &part) const
+{
+    QList<sLogged> messages = logs();
+    messages.removeIf([&](const sLogged &m) { return !m.text.contains(part); });
     return messages;
 }
 
 bool cRunnerFixture::logged(const QString &text, int level, const QString &source, const QString &group) const
 {
     const QList<sLogged> messages = logs();
-    for (const sLogged &m : messages) {
-        if (m.text == text && (level < 0 || m.level == level) && (source.isEmpty() || m.source == source)
-            && (group.isEmpty() || m.group == group))
-            return true;
-    }
-    return false;
+    return std::any_of(messages.cbegin(), messages.cend(), [&](const sLogged &m) {
+        return m.text == text && (level < 0 || m.level == level) && (source.isEmpty() || m.source == source)
+               && (group.isEmpty() || m.group == group);
+    });
 }
 
 int cRunnerFixture::count(const QString &text) const
 {
-    int n = 0;
     const QList<sLogged> messages = logs();
-    for (const sLogged &m : messages)
-        n += m.text == text ? 1 : 0;
-    return n;
-}
-
-bool cRunnerFixture::loggedPrefix(const QString &prefix) const
-{
-    const QList<sLogged> messages = logs();
-    return std::any_of(messages.cbegin(), messages.cend(), [&](const sLogged &m) { return m.text.startsWith(prefix); });
+    return int(std::count_if(messages.cbegin(), messages.cend(), [&](const sLogged &m) { return m.text == text; }));
 }
 
 bool cRunnerFixture::waitLogged(const QString &text, int timeoutMs) const

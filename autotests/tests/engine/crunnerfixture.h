@@ -11,10 +11,7 @@
 
 #include <memory>
 
-/**
- * The runner's signals, re-emitted in the test's thread: a spy on the runner itself would
- * count in the runner's thread, racing with the test that waits on it.
- */
+/** The runner's signals re-emitted in the test's thread, so that spies do not race the runner. */
 class cRunnerRelay : public QObject
 {
     Q_OBJECT
@@ -31,7 +28,6 @@ signals:
     void askUser(const QString &testName, const QString &question, const QStringList &fields);
 };
 
-/** One message as the log engine keeps it. */
 struct sLogged
 {
     QString text;
@@ -40,15 +36,12 @@ struct sLogged
     QString group;
 };
 
-/**
- * A runner over a temporary application folder whose script folders the test fills, and a
- * test model filled from the runner's list of tests.
- */
+/** A runner over a temporary application folder, and a test model filled from its tests. */
 class cRunnerFixture
 {
 public:
     cRunnerFixture();
-    ~cRunnerFixture();
+    ~cRunnerFixture() { destroyRunner(); }
     Q_DISABLE_COPY_MOVE(cRunnerFixture)
 
     QString root() const { return m_dir.path(); }
@@ -57,45 +50,37 @@ public:
     /** tests/tests.lua with the named test bodies, enumerated in this order. */
     void writeTests(const QList<QPair<QString, QString>> &tests, const QString &extra = QString());
 
-    /** Creates the runner on first use, initialises it and waits for the result. */
+    /** Initialises the runner (made on first use) and returns its result code, -1 on time-out. */
     int start(const sIODevice &device = defaultDevice(), bool ownsPort = false);
-    /** The runner, made on first use with the given port ownership. */
     cTestRunner *makeRunner(bool ownsPort);
     cTestRunner *runner() const { return m_runner.get(); }
     cRunnerRelay *relay() const { return m_relay.get(); }
     void destroyRunner();
-    /** Destroys the runner and returns how long that took, in ms. */
-    qint64 timedDestroy();
 
     QStandardItemModel *model() const { return m_model.get(); }
-    /** Fills the model from enumerateTests(). */
     QStringList fillModel();
     cTestHandle handle(int row) const;
     void queue(int row);
-    /** Queues the row and waits until the runner reports a test finished. */
+    void cancel(int row);
+    /** Queues the row and waits until a test finished. */
     bool run(int row = 0);
     /** One test 'T' with the body, set up, listed and run. */
     bool runOne(const QString &body);
-    void cancel(int row);
     int state(int row) const;
     QString details(int row) const;
 
-    /** Messages logged since the fixture was made (or since mark()). */
     QList<sLogged> logs() const;
+    /** Messages whose text contains the part. */
+    QList<sLogged> logsWith(const QString &part) const;
     bool logged(const QString &text, int level = -1, const QString &source = QString(),
                 const QString &group = QString()) const;
     int count(const QString &text) const;
-    bool loggedPrefix(const QString &prefix) const;
-    /** Waits until the text is logged. */
     bool waitLogged(const QString &text, int timeoutMs = 30000) const;
 
     static sIODevice defaultDevice();
-    /** 'text' with Lua escapes. */
     static QString luaString(const QString &text);
 
 private:
-    void mark();
-
     QTemporaryDir m_dir;
     std::unique_ptr<cTestRunner> m_runner;
     std::unique_ptr<cRunnerRelay> m_relay;

@@ -9,27 +9,20 @@
 /** A model laid out like the workbench's test model: name, statistics, time, status, info. */
 inline QStandardItemModel *makeTestModel(const QStringList &names, QObject *parent = nullptr)
 {
-    auto *model = new QStandardItemModel(0, testmodel::ColumnCount, parent);
+    using namespace testmodel;
+    auto *model = new QStandardItemModel(0, ColumnCount, parent);
+    const int types[ColumnCount] = {TestNameCell, StatisticsCell, TimeCell, StatusCell, InfoCell};
     for (const QString &name : names) {
         QList<QStandardItem *> row;
-        const int types[testmodel::ColumnCount] = {testmodel::TestNameCell, testmodel::StatisticsCell,
-                                                   testmodel::TimeCell, testmodel::StatusCell,
-                                                   testmodel::InfoCell};
-        for (int column = 0; column < testmodel::ColumnCount; ++column) {
-            auto *item = new QStandardItem;
-            item->setData(types[column], testmodel::ItemTypeRole);
-            row.append(item);
+        for (int type : types) {
+            row.append(new QStandardItem);
+            row.last()->setData(type, ItemTypeRole);
         }
-        row[testmodel::NameColumn]->setText(name);
-        row[testmodel::NameColumn]->setData(name, testmodel::TestNameRole);
+        row[NameColumn]->setText(name);
+        row[NameColumn]->setData(name, TestNameRole);
         model->appendRow(row);
     }
     return model;
-}
-
-inline QModelIndex cell(const QAbstractItemModel *model, int row, int column)
-{
-    return model->index(row, column);
 }
 
 inline QVariant cellData(const QAbstractItemModel *model, int row, int column, int role)

@@ -2,13 +2,10 @@
 #include "testmodelfixture.h"
 
 #include "sim/csimulatedunit.h"
-#include "tests/engine/ctestrunner.h"
-#include "tests/engine/testroles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -78,8 +75,8 @@ private slots:
     void init();
     void cleanup();
 
-    void runStatePolling();
-    void unknownCommandShortcut();
+    void runStateWait_data();
+    void runStateWait();
     void packageFromUnit_data();
     void packageFromUnit();
     void badPackage_data();
@@ -92,7 +89,8 @@ private:
     bool startSim(const QStringList &options);
     sIODevice simDevice() const;
     void writePackage(const QByteArray &package);
-    int runAll(int expected);
+    int runAll();
+    int polls() const { return int(f->logsWith(QStringLiteral("GET_APP_RUN_STATE = '")).size()); }
 
     std::unique_ptr<cRunnerFixture> f;
     std::unique_ptr<cSimulatedUnit> m_sim;
@@ -125,6 +123,8 @@ void tst_cTestRunnerSim::cleanup()
 
 bool tst_cTestRunnerSim::startSim(const QStringList &options)
 {
+    if (m_sim)
+        m_sim->stop();
     m_sim = std::make_unique<cSimulatedUnit>();
     if (!m_sim->setOptions(options) || !m_sim->start()) {
         qWarning() << m_sim->errorString();
@@ -139,11 +139,11 @@ sIODevice tst_cTestRunnerSim::simDevice() const
     sIODevice device;
     device.id = m_sim->ptyPath();
     device.name = QStringLiteral("ZOVAN-SIM");
-    device.devices.append(sIOSubDevice{nullptr, QStringLiteral("serial"), QStringLiteral("serial"), m_sim->ptyPath(), {}});
-    device.devices.append(sIOSubDevice{nullptr, QStringLiteral("gpio"), QStringLiteral("gpio"), adapter,
-                                       {QStringLiteral("IN1"), QStringLiteral("IN2"), QStringLiteral("OUT1"),
-                                        QStringLiteral("OUT2"), QStringLiteral("IGN"), QStringLiteral("LED")}});
-    device.devices.append(sIOSubDevice{nullptr, QStringLiteral("i2c"), QStringLiteral("i2c"), adapter, {}});
+    device.devices = {sIOSubDevice{nullptr, QStringLiteral("serial"), QStringLiteral("serial"), m_sim->ptyPath(), {}},
+                      sIOSubDevice{nullptr, QStringLiteral("gpio"), QStringLiteral("gpio"), adapter,
+                                   {QStringLiteral("IN1"), QStringLiteral("IN2"), QStringLiteral("OUT1"),
+                                    QStringLiteral("OUT2"), QStringLiteral("IGN"), QStringLiteral("LED")}},
+                      sIOSubDevice{nullptr, QStringLiteral("i2c"), QStringLiteral("i2c"), adapter, {}}};
     return device;
 }
 
@@ -154,59 +154,51 @@ void tst_cTestRunnerSim::writePackage(const QByteArray &package)
     file.write(package);
 }
 
-// Runs every row of the model and waits for them; returns how many finished.
-int tst_cTestRunnerSim::runAll(int expected)
+// Runs every row of the model once; returns how many finished.
+int tst_cTestRunnerSim::runAll()
 {
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
     QList<cTestHandle> handles;
     for (int row = 0; row < f->model()->rowCount(); ++row)
         handles.append(f->handle(row));
     f->runner()->runTests(handles, 1);
-    QElapsedTimer timer;
-    timer.start();
-    while (finished.count() < expected && timer.elapsed() < 30000)
-        QTest::qWait(20);
+    static_cast<void>(QTest::qWaitFor([&] { return finished.count() >= handles.size(); }, 30000));
     return int(finished.count());
 }
 
-void tst_cTestRunnerSim::runStatePolling()
+void tst_cTestRunnerSim::runStateWait_data()
 {
-    QVERIFY(startSim({QStringLiteral("ready-ms=1600"), QStringLiteral("package=none")}));
-    f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
-    QElapsedTimer timer;
-    timer.start();
-    QCOMPARE(f->start(simDevice(), true), 0);
-    QVERIFY(timer.elapsed() >= 1400);
-    QVERIFY(f->logged(QStringLiteral("Res transver inited"), 4));
-    QStringList answers;
-    for (const sLogged &m : f->logs()) {
-        if (m.text.startsWith(QLatin1String("GET_APP_RUN_STATE = '")))
-            answers.append(m.text);
-    }
-    QVERIFY2(answers.size() >= 3, qPrintable(answers.join(QLatin1Char('|'))));
-    for (int i = 0; i < answers.size() - 1; ++i)
-        QVERIFY(!answers.at(i).contains(QLatin1String("DONE")));
-    QVERIFY(answers.last().contains(QLatin1String("DONE")));
-    QVERIFY(f->logged(QStringLiteral("Device started"), 0));
-    QVERIFY(f->logged(QStringLiteral("TestRunner: error initializing LUA - can't load tests from device, using local tests"), 2));
-    QCOMPARE(f->fillModel(), QStringList{"T"});
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("supported");
+    QTest::newRow("polled until DONE") << QStringList{"ready-ms=1600", "package=none"} << true;
+    QTest::newRow("Unknown command ends the wait")
+        << QStringList{"ready-ms=60000", "run-state=unsupported", "package=none"} << false;
 }
 
-void tst_cTestRunnerSim::unknownCommandShortcut()
+void tst_cTestRunnerSim::runStateWait()
 {
-    QVERIFY(startSim({QStringLiteral("ready-ms=60000"), QStringLiteral("run-state=unsupported"),
-                      QStringLiteral("package=none")}));
+    QFETCH(QStringList, options);
+    QFETCH(bool, supported);
+    QVERIFY(startSim(options));
     f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
     QElapsedTimer timer;
     timer.start();
     QCOMPARE(f->start(simDevice(), true), 0);
     QVERIFY(timer.elapsed() < 20000);
-    QVERIFY(f->logged(QStringLiteral("Checking of device status not supported by firmware"), 4));
-    int polls = 0;
-    for (const sLogged &m : f->logs())
-        polls += m.text.startsWith(QLatin1String("GET_APP_RUN_STATE = '")) ? 1 : 0;
-    QCOMPARE(polls, 1);
-    QVERIFY(!f->logged(QStringLiteral("Device started")));
+    QCOMPARE(f->logged(QStringLiteral("Device started"), 0), supported);
+    if (!supported) {
+        QVERIFY(f->logged(QStringLiteral("Checking of device status not supported by firmware"), 4));
+        QCOMPARE(polls(), 1);
+        return;
+    }
+    QVERIFY(timer.elapsed() >= 1400);
+    QVERIFY(f->logged(QStringLiteral("Res transver inited"), 4));
+    const QList<sLogged> answers = f->logsWith(QStringLiteral("GET_APP_RUN_STATE = '"));
+    QVERIFY(answers.size() >= 3);
+    for (int i = 0; i < answers.size(); ++i)
+        QCOMPARE(answers.at(i).text.contains(QLatin1String("DONE")), i == answers.size() - 1);
+    QVERIFY(f->logged(QStringLiteral("TestRunner: error initializing LUA - can't load tests from device, using local tests"), 2));
+    QCOMPARE(f->fillModel(), QStringList{"T"});
 }
 
 void tst_cTestRunnerSim::packageFromUnit_data()
@@ -220,32 +212,25 @@ void tst_cTestRunnerSim::packageFromUnit()
 {
     QFETCH(bool, trusted);
     const QString marker = f->path(QStringLiteral("tests"), QStringLiteral("spawned"));
-    QByteArray package = "MARKER = " + cRunnerFixture::luaString(marker).toLatin1() + "\n" + kHostilePackage;
+    writePackage("MARKER = " + cRunnerFixture::luaString(marker).toLatin1() + "\n" + kHostilePackage);
     // Local fall-back tests that must not be used when the unit has its own.
     f->writeTests({{QStringLiteral("Local"), QStringLiteral("return true")}});
-    writePackage(package);
     QVERIFY(startSim({QStringLiteral("ready-ms=200"), QStringLiteral("fs=") + m_fs->path()}));
     f->makeRunner(true)->setTrustUnitPackages(trusted);
     QCOMPARE(f->start(simDevice(), true), 0);
     QCOMPARE(f->fillModel(), QStringList({"Plain", "Spawns", "Probe", "Cli"}));
-    QCOMPARE(runAll(4), 4);
+    QCOMPARE(runAll(), 4);
     QTRY_COMPARE(f->state(0), 1);
     QCOMPARE(f->details(0), QStringLiteral("ran"));
     QCOMPARE(f->details(3), QStringLiteral("true"));
-    if (trusted) {
-        QTRY_COMPARE(f->state(1), 1);
-        QVERIFY(QFile::exists(marker));
-        QVERIFY(!f->details(2).contains(QLatin1String("not allowed")));
-    } else {
-        QTRY_COMPARE(f->state(1), 2);
-        QVERIFY(!QFile::exists(marker));
-        bool named = false;
-        for (const sLogged &m : f->logs())
-            named = named || (m.source == QLatin1String("Spawns") && m.group == QLatin1String("TEST") && m.level == 3
-                              && m.text.contains(QLatin1String("os.execute is not allowed for code from the unit")));
-        QVERIFY(named);
-        QVERIFY2(f->details(2).contains(QLatin1String("io.open is not allowed for code from the unit")),
-                 qPrintable(f->details(2)));
+    QTRY_COMPARE(f->state(1), trusted ? 1 : 2);
+    QCOMPARE(QFile::exists(marker), trusted);
+    QCOMPARE(f->details(2).contains(QLatin1String("io.open is not allowed for code from the unit")), !trusted);
+    if (!trusted) {
+        const QList<sLogged> refused = f->logsWith(QStringLiteral("os.execute is not allowed for code from the unit"));
+        QVERIFY(std::any_of(refused.cbegin(), refused.cend(), [](const sLogged &m) {
+            return m.source == QLatin1String("Spawns") && m.group == QLatin1String("TEST") && m.level == 3;
+        }));
     }
 }
 
@@ -254,18 +239,19 @@ void tst_cTestRunnerSim::badPackage_data()
     QTest::addColumn<QByteArray>("package");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("tests");
+    const QString exec = QStringLiteral("TestRunner: error initializing LUA - can't exec script (/statfs/zovan_tools_tests.out)");
     QTest::newRow("not Lua") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0garbage", 18) << 2
-                             << "TestRunner: error initializing LUA - can't load script (/statfs/zovan_tools_tests.out)";
-    QTest::newRow("raises") << QByteArray("error('package broken')") << 2
-                            << "TestRunner: error initializing LUA - can't exec script (/statfs/zovan_tools_tests.out)";
-    QTest::newRow("refused at load time") << QByteArray("os.exit(3)") << 2
-                                          << "TestRunner: error initializing LUA - can't exec script (/statfs/zovan_tools_tests.out)";
+        << "TestRunner: error initializing LUA - can't load script (/statfs/zovan_tools_tests.out)" << QStringList();
+    QTest::newRow("raises") << QByteArray("error('package broken')") << 2 << exec << QStringList();
+    QTest::newRow("refused at load time") << QByteArray("os.exit(3)") << 2 << exec << QStringList();
     QTest::newRow("missing") << QByteArray() << 0
-                             << "TestRunner: error initializing LUA - can't load tests from device, using local tests";
-    QByteArray large = "local big = '" + QByteArray(2 * 1024 * 1024, 'z')
-                       + "'\nfunction zt_enumerate_tests() return { 'Large ' .. #big } end\n";
+        << "TestRunner: error initializing LUA - can't load tests from device, using local tests" << QStringList{"Local"};
     // The package replaces the local tests, init_test_env included.
-    QTest::newRow("two megabytes") << large << 0 << "No function 'init_test_env' found for device 'ZOVAN-SIM'. Skipping init...";
+    QTest::newRow("two megabytes") << "local big = '" + QByteArray(2 * 1024 * 1024, 'z')
+                                          + "'\nfunction zt_enumerate_tests() return { 'Large ' .. #big } end\n"
+                                   << 0 << "No function 'init_test_env' found for device 'ZOVAN-SIM'. Skipping init..."
+                                   << QStringList{QStringLiteral("Large %1").arg(2 * 1024 * 1024)};
 }
 
 void tst_cTestRunnerSim::badPackage()
@@ -273,6 +259,7 @@ void tst_cTestRunnerSim::badPackage()
     QFETCH(QByteArray, package);
     QFETCH(int, code);
     QFETCH(QString, message);
+    QFETCH(QStringList, tests);
     if (!package.isEmpty())
         writePackage(package);
     f->writeTests({{QStringLiteral("Local"), QStringLiteral("return true")}},
@@ -280,10 +267,7 @@ void tst_cTestRunnerSim::badPackage()
     QVERIFY(startSim({QStringLiteral("ready-ms=200"), QStringLiteral("fs=") + m_fs->path()}));
     QCOMPARE(f->start(simDevice(), true), code);
     QVERIFY2(f->logged(message), qPrintable(message));
-    if (code == 0 && package.isEmpty())
-        QCOMPARE(f->runner()->enumerateTests(), QStringList{"Local"});
-    if (code == 0 && !package.isEmpty())
-        QCOMPARE(f->runner()->enumerateTests(), QStringList{QStringLiteral("Large %1").arg(2 * 1024 * 1024)});
+    QCOMPARE(f->runner()->enumerateTests(), tests);
 }
 
 void tst_cTestRunnerSim::stopWhileWaitingForUnit()
@@ -293,15 +277,7 @@ void tst_cTestRunnerSim::stopWhileWaitingForUnit()
     f->makeRunner(true);
     QSignalSpy inited(f->relay(), &cRunnerRelay::initFinished);
     f->runner()->init(simDevice(), 1);
-    QElapsedTimer timer;
-    timer.start();
-    bool polling = false;
-    while (!polling && timer.elapsed() < 20000) {
-        for (const sLogged &m : f->logs())
-            polling = polling || m.text.startsWith(QLatin1String("GET_APP_RUN_STATE = '"));
-        QTest::qWait(20);
-    }
-    QVERIFY(polling);
+    QTRY_VERIFY_WITH_TIMEOUT(polls() > 0, 20000);
     f->runner()->stopInitOrDeinitProcess();
     QVERIFY(inited.wait(10000));
     QCOMPARE(inited.first().first().toInt(), 3);
@@ -310,7 +286,6 @@ void tst_cTestRunnerSim::stopWhileWaitingForUnit()
     f->destroyRunner();
     cRunnerFixture again;
     again.writeScript(QStringLiteral("scripts/general"), QStringLiteral("handles.lua"), kHandles);
-    m_sim->stop();
     QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
     QCOMPARE(again.start(simDevice(), true), 0);
 }
@@ -321,7 +296,7 @@ void tst_cTestRunnerSim::hardwareThroughHandles()
     f->writeScript(QStringLiteral("tests"), QStringLiteral("hardware.lua"), kHardwareTests);
     QCOMPARE(f->start(simDevice(), true), 0);
     QCOMPARE(f->fillModel(), QStringList({"gpio", "i2c", "serial"}));
-    QCOMPARE(runAll(3), 3);
+    QCOMPARE(runAll(), 3);
     QTRY_COMPARE(f->details(2), QStringLiteral("true true"));
     QCOMPARE(f->details(0), QStringLiteral("true true true true true false false"));
     QCOMPARE(f->details(1), QStringLiteral("true 6 true 5 hello true 2 2 false nil"));
@@ -335,20 +310,9 @@ void tst_cTestRunnerSim::rebootOnClosePort()
     const quint64 reboots = m_sim->stats().reboots;
     f->runner()->closePort(true);
     QVERIFY(f->waitLogged(QStringLiteral("Trying to reboot device 'ZOVAN-SIM'")));
-    QElapsedTimer timer;
-    timer.start();
-    bool restarted = false;
-    while (!restarted && timer.elapsed() < 15000) {
-        for (const sLogged &m : f->logs())
-            restarted = restarted || m.text.startsWith(QLatin1String("restart: "));
-        QTest::qWait(20);
-    }
-    QVERIFY(restarted);
-    QVERIFY(f->count(QStringLiteral("Close port branch")) == 1);
-    bool cli = false;
-    for (const sLogged &m : f->logs())
-        cli = cli || m.text.startsWith(QLatin1String("CLI: "));
-    QVERIFY(cli);
+    QTRY_VERIFY_WITH_TIMEOUT(!f->logsWith(QStringLiteral("restart: ")).isEmpty(), 15000);
+    QCOMPARE(f->count(QStringLiteral("Close port branch")), 1);
+    QVERIFY(!f->logsWith(QStringLiteral("CLI: ")).isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(m_sim->stats().reboots > reboots, 10000);
 }
 
