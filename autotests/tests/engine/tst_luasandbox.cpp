@@ -13,46 +13,33 @@
 
 namespace {
 
+const char kUnit[] = "zovan_tools_tests";
+
 // What the local scripts of a unit might leave in the globals before the package runs.
 const char kTrustedPrelude[] = R"lua(
 shared_value = 42
 registry = {}
 function reg(name) registry[#registry + 1] = name end
-my_os = os
-my_exec = os.execute
-my_loaders = package.loaders
+my_os, my_exec, my_loaders = os, os.execute, package.loaders
 dumped = string.dump(function() return 1 end)
 )lua";
 
-std::unique_ptr<cLuaState> preparedState(const std::atomic<bool> *quit,
-                                         std::size_t limit = cLuaState::kDefaultMemoryLimit)
+int installSandbox(lua_State *L)
+{
+    luasandbox::install(L, static_cast<QString *>(lua_touserdata(L, 1)));
+    return 0;
+}
+
+std::unique_ptr<cLuaState> preparedState(const std::atomic<bool> *quit, std::size_t limit = cLuaState::kDefaultMemoryLimit)
 {
     auto state = std::make_unique<cLuaState>(quit, limit);
     QString error;
-    if (state->isNull() || !cZtApi::install(state->handle(), nullptr, &error))
-        return nullptr;
     QString fault;
-    struct sInstall
-    {
-        static int run(lua_State *L)
-        {
-            luasandbox::install(L, static_cast<QString *>(lua_touserdata(L, 1)));
-            return 0;
-        }
-    };
-    if (!state->protect(&sInstall::run, &error, &fault) || !error.isEmpty())
-        return nullptr;
-    if (state->run(kTrustedPrelude, "prelude", false, &error) != cLuaState::Done)
+    if (state->isNull() || !cZtApi::install(state->handle(), nullptr, &error)
+        || !state->protect(&installSandbox, &error, &fault) || !error.isEmpty()
+        || state->run(kTrustedPrelude, "prelude", false, &error) != cLuaState::Done)
         return nullptr;
     return state;
-}
-
-QString globalType(cLuaState *state, const char *name)
-{
-    lua_getglobal(state->handle(), name);
-    const QString type = QString::fromLatin1(luaL_typename(state->handle(), -1));
-    lua_pop(state->handle(), 1);
-    return type;
 }
 
 } // namespace
@@ -67,13 +54,10 @@ private slots:
     void allowedForUnitCode_data();
     void allowedForUnitCode();
     void contractFunctionsBecomeGlobal();
-    void definedFunctionsStaySandboxed();
-    void unitCannotChangeSharedLibraries();
-    void localScriptsKeepFullLibraries();
+    void sharedLibrariesStayIntact();
     void precompiledPackageRefused();
     void badChunks_data();
     void badChunks();
-    void largePackage();
     void memoryIsCapped();
     void enumerationReading_data();
     void enumerationReading();
@@ -88,31 +72,29 @@ void tst_LuaSandbox::refusedForUnitCode_data()
     QTest::addColumn<QString>("refused");
     QTest::newRow("os.execute") << "os.execute('true')" << "os.execute";
     QTest::newRow("os.exit") << "os.exit(1)" << "os.exit";
-    QTest::newRow("os.remove") << "os.remove('/tmp/x')" << "os.remove";
     QTest::newRow("os.getenv") << "os.getenv('HOME')" << "os.getenv";
     QTest::newRow("io.popen") << "io.popen('ls')" << "io.popen";
     QTest::newRow("io.open") << "io.open('/etc/passwd')" << "io.open";
     QTest::newRow("io.lines") << "for l in io.lines('/etc/passwd') do end" << "io.lines";
     QTest::newRow("package.loadlib") << "package.loadlib('libc.so.6', 'system')" << "package.loadlib";
-    QTest::newRow("package.seeall") << "package.seeall({})" << "package.seeall";
     QTest::newRow("require") << "require('os')" << "require of 'os'";
-    QTest::newRow("require of a C module") << "require('socket.core')" << "require of 'socket.core'";
     QTest::newRow("loadstring") << "loadstring('return 1')" << "loadstring";
     QTest::newRow("load") << "load(function() return nil end)" << "load";
-    QTest::newRow("dofile") << "dofile('/etc/passwd')" << "dofile";
     QTest::newRow("loadfile") << "loadfile('/etc/passwd')" << "loadfile";
+    QTest::newRow("dofile") << "dofile('/etc/passwd')" << "dofile";
     QTest::newRow("getfenv") << "getfenv(0)" << "getfenv";
     QTest::newRow("setfenv") << "setfenv(1, {})" << "setfenv";
     QTest::newRow("module") << "module('x')" << "module";
     QTest::newRow("newproxy") << "newproxy(true)" << "newproxy";
     QTest::newRow("debug.getinfo") << "debug.getinfo(1)" << "debug.getinfo";
-    QTest::newRow("debug.sethook") << "debug.sethook()" << "debug.sethook";
     QTest::newRow("string.dump") << "string.dump(print)" << "string.dump";
     QTest::newRow("through _G") << "_G.os.execute('true')" << "os.execute";
     QTest::newRow("through rawget") << "rawget(_G, 'io').popen('ls')" << "io.popen";
     QTest::newRow("alias of a function") << "my_exec('true')" << "os.execute";
     QTest::newRow("alias of a library") << "my_os.execute('true')" << "os.execute";
     QTest::newRow("alias of a loader list") << "my_loaders[2]('x')" << "package.loaders[2]";
+    QTest::newRow("inside a defined function") << "function zt_exec_test() return os.execute('true') end zt_exec_test()"
+                                               << "os.execute";
 }
 
 void tst_LuaSandbox::refusedForUnitCode()
@@ -123,27 +105,25 @@ void tst_LuaSandbox::refusedForUnitCode()
     auto state = preparedState(&quit);
     QVERIFY(state);
     QString error;
-    QCOMPARE(state->run(code.toLatin1(), "zovan_tools_tests", true, &error), cLuaState::RunFailed);
+    QCOMPARE(state->run(code.toLatin1(), kUnit, true, &error), cLuaState::RunFailed);
     QVERIFY2(error.contains(refused + QStringLiteral(" is not allowed for code from the unit")), qPrintable(error));
     // Refusing leaves the state usable for the tests that do not try.
-    QCOMPARE(state->run("function zt_exec_test() return true end", "zovan_tools_tests", true, &error), cLuaState::Done);
+    QCOMPARE(state->run("function zt_exec_test() return true end", kUnit, true, &error), cLuaState::Done);
     QVERIFY(state->call("zt_exec_test").result);
 }
 
 void tst_LuaSandbox::allowedForUnitCode_data()
 {
     QTest::addColumn<QString>("code");
-    QTest::newRow("string methods") << "assert(('abc'):upper() == 'ABC' and string.format('%02x', 10) == '0a')";
-    QTest::newRow("table and math") << "assert(table.concat({1, 2}, ',') == '1,2' and math.floor(2.5) == 2)";
+    QTest::newRow("string, table, math") << "assert(('abc'):upper() == 'ABC' and string.format('%02x', 10) == '0a'"
+                                            " and table.concat({1, 2}, ',') == '1,2' and math.floor(2.5) == 2)";
     QTest::newRow("time") << "assert(type(os.time()) == 'number' and type(os.date('%Y')) == 'string' and os.clock() >= 0)";
     QTest::newRow("protected calls") << "local ok, e = pcall(error, {code = 1}); assert(not ok and e.code == 1)";
     QTest::newRow("coroutines") << "local co = coroutine.wrap(function() coroutine.yield(1) end); assert(co() == 1)";
-    QTest::newRow("metatables of tables") << "local t = setmetatable({}, {__index = function() return 7 end}); assert(t.x == 7)";
+    QTest::newRow("metatables of tables") << "assert(setmetatable({}, {__index = function() return 7 end}).x == 7)";
     QTest::newRow("string metatable hidden") << "assert(getmetatable('') == nil)";
-    QTest::newRow("globals of local scripts") << "assert(shared_value == 42)";
-    QTest::newRow("functions of local scripts") << "reg('a'); reg('b'); assert(#registry == 2)";
-    QTest::newRow("zt library") << "assert(type(zt.log) == 'function' and type(zt.gpio.get) == 'function' and type(zt.i2c.read) == 'function')";
-    QTest::newRow("require of zt") << "assert(require('zt').log == zt.log)";
+    QTest::newRow("what local scripts left") << "reg('a'); reg('b'); assert(#registry == 2 and shared_value == 42)";
+    QTest::newRow("zt library") << "assert(type(zt.gpio.get) == 'function' and require('zt').log == zt.log)";
     QTest::newRow("call_ctx") << "assert(type(call_ctx) == 'userdata')";
     QTest::newRow("_G is the sandbox") << "x_local = 1; assert(_G.x_local == 1)";
 }
@@ -155,7 +135,7 @@ void tst_LuaSandbox::allowedForUnitCode()
     auto state = preparedState(&quit);
     QVERIFY(state);
     QString error;
-    QCOMPARE(state->run(code.toLatin1(), "zovan_tools_tests", true, &error), cLuaState::Done);
+    QCOMPARE(state->run(code.toLatin1(), kUnit, true, &error), cLuaState::Done);
     QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
@@ -165,65 +145,40 @@ void tst_LuaSandbox::contractFunctionsBecomeGlobal()
     auto state = preparedState(&quit);
     QVERIFY(state);
     QString error;
-    const char package[] = R"lua(
-        function zt_enumerate_tests() return { 'from unit', tostring(shared_value) } end
-        function zt_exec_test(name) return name == 'from unit' end
-        function init_test_env() return true end
-        function helper() return 1 end
-    )lua";
-    QCOMPARE(state->run(package, "zovan_tools_tests", true, &error), cLuaState::Done);
-    QCOMPARE(globalType(state.get(), "zt_enumerate_tests"), QStringLiteral("function"));
-    QCOMPARE(globalType(state.get(), "init_test_env"), QStringLiteral("function"));
-    QCOMPARE(globalType(state.get(), "helper"), QStringLiteral("nil"));
-
+    QCOMPARE(state->run("function zt_enumerate_tests() return { 'from unit', tostring(shared_value) } end\n"
+                        "function zt_exec_test(name) return name == 'from unit' end\n"
+                        "function init_test_env() return true end\n"
+                        "function helper() return 1 end\n",
+                        kUnit, true, &error),
+             cLuaState::Done);
+    const auto type = [&](const char *name) {
+        lua_getglobal(state->handle(), name);
+        const QString t = QString::fromLatin1(luaL_typename(state->handle(), -1));
+        lua_pop(state->handle(), 1);
+        return t;
+    };
+    QCOMPARE(type("init_test_env"), QStringLiteral("function"));
+    QCOMPARE(type("helper"), QStringLiteral("nil"));
     bool ok = false;
-    QCOMPARE(state->callForNames("zt_enumerate_tests", &ok, &error, 100),
-             QStringList({QStringLiteral("from unit"), QStringLiteral("42")}));
+    QCOMPARE(state->callForNames("zt_enumerate_tests", &ok, &error, 100), QStringList({"from unit", "42"}));
     QVERIFY(ok);
     const cLuaState::sCall call = state->call("zt_exec_test", {QByteArrayLiteral("from unit")});
     QCOMPARE(call.code, 0);
     QVERIFY(call.result);
 }
 
-void tst_LuaSandbox::definedFunctionsStaySandboxed()
+void tst_LuaSandbox::sharedLibrariesStayIntact()
 {
     const std::atomic<bool> quit{false};
     auto state = preparedState(&quit);
     QVERIFY(state);
     QString error;
-    // The refusal comes when the runner calls the function, and names what was refused.
-    QCOMPARE(state->run("function zt_exec_test() return os.execute('true') == 0 end", "zovan_tools_tests", true, &error),
+    QCOMPARE(state->run("string.upper = nil; math.pi = 0; zt.log = nil; os = nil; shared_value = 1", kUnit, true, &error),
              cLuaState::Done);
-    const cLuaState::sCall call = state->call("zt_exec_test", {QByteArrayLiteral("x")});
-    QCOMPARE(call.code, LUA_ERRRUN);
-    QVERIFY2(call.error.contains(QStringLiteral("os.execute is not allowed for code from the unit")), qPrintable(call.error));
-}
-
-void tst_LuaSandbox::unitCannotChangeSharedLibraries()
-{
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    QString error;
-    QCOMPARE(state->run("string.upper = nil; math.pi = 0; zt.log = nil; os = nil; shared_value = 1",
-                        "zovan_tools_tests", true, &error),
-             cLuaState::Done);
+    // Local scripts still see their libraries whole, the unsafe parts included.
     QCOMPARE(state->run("assert(type(string.upper) == 'function' and math.pi > 3 and type(zt.log) == 'function'"
-                        " and type(os.time) == 'function' and shared_value == 42)",
-                        "local", false, &error),
-             cLuaState::Done);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-}
-
-void tst_LuaSandbox::localScriptsKeepFullLibraries()
-{
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    QString error;
-    QCOMPARE(state->run("assert(type(os.execute) == 'function' and type(io.popen) == 'function'"
-                        " and type(loadstring) == 'function' and type(debug.getinfo) == 'function'"
-                        " and loadstring('return 5')() == 5)",
+                        " and type(os.execute) == 'function' and shared_value == 42 and type(io.popen) == 'function'"
+                        " and type(debug.getinfo) == 'function' and loadstring('return 5')() == 5)",
                         "local", false, &error),
              cLuaState::Done);
     QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -239,12 +194,11 @@ void tst_LuaSandbox::precompiledPackageRefused()
     const char *bytes = lua_tolstring(state->handle(), -1, &len);
     const QByteArray binary(bytes, int(len));
     lua_pop(state->handle(), 1);
-    QVERIFY(binary.startsWith('\x1b'));
     QString error;
-    QCOMPARE(state->run(binary, "zovan_tools_tests", true, &error), cLuaState::LoadFailed);
+    QCOMPARE(state->run(binary, kUnit, true, &error), cLuaState::LoadFailed);
     QCOMPARE(error, QStringLiteral("precompiled code is not allowed for code from the unit"));
     // A trusted unit may ship precompiled tests.
-    QCOMPARE(state->run(binary, "zovan_tools_tests", false, &error), cLuaState::Done);
+    QCOMPARE(state->run(binary, kUnit, false, &error), cLuaState::Done);
 }
 
 void tst_LuaSandbox::badChunks_data()
@@ -261,8 +215,6 @@ void tst_LuaSandbox::badChunks_data()
                                << QStringLiteral("attempt to index");
     QTest::newRow("error with a table") << QByteArray("error({})") << false << int(cLuaState::RunFailed)
                                         << QStringLiteral("(error object is not a string)");
-    QTest::newRow("quotes in error text") << QByteArray("error(\"it's \\\"bad\\\"\", 0)") << true
-                                          << int(cLuaState::RunFailed) << QStringLiteral("it's \"bad\"");
 }
 
 void tst_LuaSandbox::badChunks()
@@ -275,26 +227,9 @@ void tst_LuaSandbox::badChunks()
     auto state = preparedState(&quit);
     QVERIFY(state);
     QString error;
-    QCOMPARE(int(state->run(chunk, "zovan_tools_tests", sandboxed, &error)), stage);
+    QCOMPARE(int(state->run(chunk, kUnit, sandboxed, &error)), stage);
     QVERIFY2(error.contains(message), qPrintable(error));
-    // The state stays usable after a bad chunk.
     QCOMPARE(state->run("x = 1", "after", sandboxed, &error), cLuaState::Done);
-}
-
-void tst_LuaSandbox::largePackage()
-{
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    QByteArray package = "local blobs = {}\nlocal blob = '";
-    package += QByteArray(6 * 1024 * 1024, 'x');
-    package += "'\nfunction zt_enumerate_tests() return { tostring(#blob) } end\n";
-    for (int i = 0; i < 2000; ++i)
-        package += "blobs.f" + QByteArray::number(i) + " = function() return " + QByteArray::number(i) + " end\n";
-    QString error;
-    QCOMPARE(state->run(package, "zovan_tools_tests", true, &error), cLuaState::Done);
-    bool ok = false;
-    QCOMPARE(state->callForNames("zt_enumerate_tests", &ok, &error, 10), QStringList{QString::number(6 * 1024 * 1024)});
 }
 
 void tst_LuaSandbox::memoryIsCapped()
@@ -303,8 +238,7 @@ void tst_LuaSandbox::memoryIsCapped()
     auto state = preparedState(&quit, 32 * 1024 * 1024);
     QVERIFY(state);
     QString error;
-    QCOMPARE(state->run("local t = {} for i = 1, 1e8 do t[i] = tostring(i) .. 'padding' end", "zovan_tools_tests",
-                        true, &error),
+    QCOMPARE(state->run("local t = {} for i = 1, 1e8 do t[i] = tostring(i) .. 'padding' end", kUnit, true, &error),
              cLuaState::RunFailed);
     QVERIFY2(error.contains(QStringLiteral("not enough memory")), qPrintable(error));
     QVERIFY(state->memoryUsed() <= 32u * 1024 * 1024);
@@ -322,12 +256,11 @@ void tst_LuaSandbox::enumerationReading_data()
     QTest::newRow("stops at a table") << "return { 'a', {}, 'b' }" << QStringList{"a"} << true;
     QTest::newRow("stops at a hole") << "return { 'a', nil, 'b' }" << QStringList{"a"} << true;
     QTest::newRow("keys are ignored") << "return { x = 'a', 'b' }" << QStringList{"b"} << true;
-    QTest::newRow("quotes in names") << "return { \"it's\", 'say \"hi\"', 'back\\\\slash' }"
-                                     << QStringList{"it's", "say \"hi\"", "back\\slash"} << true;
-    QTest::newRow("empty table") << "return {}" << QStringList() << true;
+    QTest::newRow("quotes in names") << "return { \"it's\", 'back\\\\slash' }" << QStringList{"it's", "back\\slash"} << true;
     QTest::newRow("not a table") << "return 'a'" << QStringList() << false;
     QTest::newRow("nothing") << "return" << QStringList() << false;
     QTest::newRow("raises") << "error('broken')" << QStringList() << false;
+    // The raise inside the read is caught: no Lua error may reach an unprotected call.
     QTest::newRow("metatable that raises") << "return setmetatable({}, {__index = function() error('x') end})"
                                            << QStringList() << true;
 }
@@ -341,8 +274,8 @@ void tst_LuaSandbox::enumerationReading()
     auto state = preparedState(&quit);
     QVERIFY(state);
     QString error;
-    const QByteArray code = "function zt_enumerate_tests() " + function.toLatin1() + " end";
-    QCOMPARE(state->run(code, "tests", false, &error), cLuaState::Done);
+    QCOMPARE(state->run("function zt_enumerate_tests() " + function.toLatin1() + " end", "tests", false, &error),
+             cLuaState::Done);
     bool read = !ok;
     QCOMPARE(state->callForNames("zt_enumerate_tests", &read, &error, 100), names);
     QCOMPARE(read, ok);
@@ -364,9 +297,8 @@ void tst_LuaSandbox::quitEndsRunawayScripts()
     std::atomic<int> stage{-1};
     QString error;
     std::unique_ptr<QThread> worker(QThread::create([&] {
-        auto state = preparedState(&quit);
-        if (state)
-            stage = int(state->run(code, "zovan_tools_tests", true, &error));
+        if (auto state = preparedState(&quit))
+            stage = int(state->run(code, kUnit, true, &error));
     }));
     worker->start();
     QTest::qWait(200);
@@ -381,14 +313,12 @@ void tst_LuaSandbox::quitEndsRunawayScripts()
 
 void tst_LuaSandbox::libraryHoldsItsFunctions()
 {
-    const QStringList zt = cZtApi::functionNames("zt");
-    QCOMPARE(zt.size(), 23);  // 22 and ask_user
-    for (const char *name : {"progress", "sleep", "log", "log_notice", "log_warn", "log_err", "log_debug",
-                             "set_status_ok", "set_status_err", "set_status_warn", "update_status_text",
-                             "was_canceled", "serial_open", "serial_close", "serial_is_open", "is_open",
-                             "serial_flush", "serial_set_baud_rate", "serial_read", "serial_write",
-                             "gpio_get_state", "gpio_set_state", "ask_user"})
-        QVERIFY2(zt.contains(QLatin1String(name)), name);
+    QStringList zt = cZtApi::functionNames("zt");
+    zt.sort();
+    QCOMPARE(zt, QStringList({"ask_user", "gpio_get_state", "gpio_set_state", "is_open", "log", "log_debug", "log_err",
+                              "log_notice", "log_warn", "progress", "serial_close", "serial_flush", "serial_is_open",
+                              "serial_open", "serial_read", "serial_set_baud_rate", "serial_write", "set_status_err",
+                              "set_status_ok", "set_status_warn", "sleep", "update_status_text", "was_canceled"}));
     QCOMPARE(cZtApi::functionNames("zt.gpio"), QStringList({"get", "set"}));
     QCOMPARE(cZtApi::functionNames("zt.i2c"), QStringList({"read", "write"}));
 }
