@@ -344,9 +344,10 @@ void cTestRunner::deinit()
 {
     note(QStringLiteral("Test runner deinit called"));
     cancelAllTests();
+    // The action changes before the test loop is woken, so the loop cannot miss why it woke.
+    setAction(ActionDeinit);
     m_interrupt = true;
     m_testSemaphore.release();
-    setAction(ActionDeinit);
     m_actionSemaphore.release();
 }
 
@@ -881,7 +882,10 @@ void cTestRunner::testLoop()
     setErrorSeen(false);
     m_interrupt = false;
     m_busy = m_testSemaphore.available() > 0;
-    if (!waitTestPermit() || m_interrupt.load())
+    // The interrupt flag is cleared above, so a close or deinit that came in just before is
+    // seen through the action it set.
+    const auto leave = [this] { return m_interrupt.load() || action() != ActionTest; };
+    if (!waitTestPermit() || leave())
         return;
     for (;;) {
         cTestHandle test;
@@ -904,7 +908,7 @@ void cTestRunner::testLoop()
             setCurrentTest(cTestHandle());
         }
         m_busy = m_testSemaphore.available() > 0;
-        if (!waitTestPermit() || m_interrupt.load())
+        if (!waitTestPermit() || leave())
             return;
     }
 }
