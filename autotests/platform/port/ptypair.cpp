@@ -16,7 +16,6 @@ cPtyPair::cPtyPair()
         m_master = m_slave = -1;
         return;
     }
-    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
     fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     // Raw from the start, so nothing the test sends is cooked before the port library opens.
@@ -41,24 +40,9 @@ void cPtyPair::closeMaster()
     m_master = -1;
 }
 
-bool cPtyPair::writeMaster(const QByteArray &data, int timeoutMs)
+bool cPtyPair::writeMaster(const QByteArray &data)
 {
-    QElapsedTimer timer;
-    timer.start();
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(m_master, data.constData() + done, size_t(data.size() - done));
-        if (n > 0) {
-            done += n;
-            continue;
-        }
-        const int left = timeoutMs - int(timer.elapsed());
-        if ((n < 0 && errno != EAGAIN && errno != EINTR) || left <= 0)
-            return false;
-        pollfd pfd {m_master, POLLOUT, 0};
-        ::poll(&pfd, 1, left);
-    }
-    return true;
+    return ::write(m_master, data.constData(), size_t(data.size())) == data.size();
 }
 
 QByteArray cPtyPair::readMaster(int size, int timeoutMs)
@@ -74,7 +58,7 @@ QByteArray cPtyPair::readMaster(int size, int timeoutMs)
         const ssize_t n = ::read(m_master, chunk, std::min<size_t>(sizeof(chunk), size_t(size - result.size())));
         if (n > 0)
             result.append(chunk, n);
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+        else if (n == 0 || errno != EINTR)
             break;
     }
     return result;

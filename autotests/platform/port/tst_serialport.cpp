@@ -3,12 +3,10 @@
 
 #include "platform/port/port.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <thread>
 
 #include <fcntl.h>
@@ -94,9 +92,7 @@ class tst_SerialPort : public QObject
 private slots:
     void readWaitsAtMostItsTimeOut_data();
     void readWaitsAtMostItsTimeOut();
-    void readKeepsToCapacity_data();
     void readKeepsToCapacity();
-    void largeReadsArriveIntact();
     void writeStallFailsWithinBound();
     void largeConcurrentWritesStayWhole();
     void exclusiveWhileOpen();
@@ -104,12 +100,10 @@ private slots:
     void blockedReadEnds();
     void badHandlesRefused_data();
     void badHandlesRefused();
-    void setBaudRate_data();
     void setBaudRate();
     void flushAndDiscard();
     void failedOpenLeavesNothingHeld_data();
     void failedOpenLeavesNothingHeld();
-    void closingUnknownUnitIsHarmless();
 };
 
 void tst_SerialPort::readWaitsAtMostItsTimeOut_data()
@@ -117,7 +111,6 @@ void tst_SerialPort::readWaitsAtMostItsTimeOut_data()
     QTest::addColumn<int>("timeoutMs");
     QTest::addColumn<int>("sendAfterMs");
     QTest::newRow("nothing, no wait") << 0 << -1;
-    QTest::newRow("nothing, the log reader's 100 ms") << 100 << -1;
     QTest::newRow("nothing, 400 ms") << 400 << -1;
     QTest::newRow("data returns at once") << 10000 << 100;
 }
@@ -128,12 +121,11 @@ void tst_SerialPort::readWaitsAtMostItsTimeOut()
     QFETCH(int, sendAfterMs);
     sOpenPty p(QStringLiteral("test:timeout"));
     QVERIFY(p.opened);
-    QVERIFY(p.handle);
     std::thread unitSide([&] {
-        if (sendAfterMs < 0)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(sendAfterMs));
-        p.pty.writeMaster("hello");
+        if (sendAfterMs >= 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(sendAfterMs));
+            p.pty.writeMaster("hello");
+        }
     });
     QElapsedTimer timer;
     timer.start();
@@ -146,60 +138,27 @@ void tst_SerialPort::readWaitsAtMostItsTimeOut()
     QVERIFY2(elapsed < qMin(timeoutMs, 2000) + 3000, qPrintable(QString::number(elapsed)));
 }
 
-void tst_SerialPort::readKeepsToCapacity_data()
-{
-    QTest::addColumn<int>("sent");
-    QTest::addColumn<int>("capacity");
-    QTest::newRow("more than asked") << 10 << 4;
-    QTest::newRow("exactly asked") << 8 << 8;
-    QTest::newRow("zero capacity") << 5 << 0;
-}
-
 void tst_SerialPort::readKeepsToCapacity()
 {
-    QFETCH(int, sent);
-    QFETCH(int, capacity);
     sOpenPty p(QStringLiteral("test:capacity"));
     QVERIFY(p.opened);
-    const QByteArray data = pattern(sent);
+    const QByteArray data = pattern(10);
     QVERIFY(p.pty.writeMaster(data));
     QTest::qWait(50);
 
-    QByteArray buffer(capacity + 8, '\x55');
+    QByteArray buffer(12, '\x55');
     int count = -1;
-    QCOMPARE(port::read(p.handle, buffer.data(), capacity, &count, 1000), 1);
-    QCOMPARE(count, qMin(sent, capacity));
-    QCOMPARE(buffer.left(count), data.left(count));
-    QVERIFY2(buffer.mid(capacity) == QByteArray(8, '\x55'), "read past its capacity");
+    QCOMPARE(port::read(p.handle, buffer.data(), 0, &count, 1000), 1);
+    QCOMPARE(count, 0);
+    QCOMPARE(port::read(p.handle, buffer.data(), 4, &count, 1000), 1);
+    QCOMPARE(count, 4);
+    QCOMPARE(buffer, data.left(4) + QByteArray(8, '\x55'));
 
     // Nothing is lost: the rest comes with the next reads.
-    QByteArray all = data.left(count);
-    for (int i = 0; i < 20 && all.size() < sent; ++i)
+    QByteArray all = data.left(4);
+    for (int i = 0; i < 20 && all.size() < data.size(); ++i)
         all += p.read(200);
     QCOMPARE(all, data);
-}
-
-void tst_SerialPort::largeReadsArriveIntact()
-{
-    sOpenPty p(QStringLiteral("test:large"));
-    QVERIFY(p.opened);
-
-    // Unit to host in 16384-byte reads, as the log reader does.
-    const QByteArray inbound = pattern(200000);
-    std::thread unitSide([&] { p.pty.writeMaster(inbound, 20000); });
-    QByteArray received;
-    QByteArray block(16384, '\0');
-    QElapsedTimer timer;
-    timer.start();
-    while (received.size() < inbound.size() && timer.elapsed() < 20000) {
-        int count = 0;
-        QCOMPARE(port::read(p.handle, block.data(), int(block.size()), &count, 100), 1);
-        QVERIFY(count >= 0 && count <= block.size());
-        received.append(block.constData(), count);
-    }
-    unitSide.join();
-    QCOMPARE(received.size(), inbound.size());
-    QVERIFY(received == inbound);
 }
 
 void tst_SerialPort::writeStallFailsWithinBound()
@@ -223,17 +182,16 @@ void tst_SerialPort::largeConcurrentWritesStayWhole()
     sOpenPty p(QStringLiteral("test:concurrent"));
     QVERIFY(p.opened);
     // Each block is larger than the terminal's buffer, so every write call has to go on after a partial write.
-    const int blocks = 2;
     const int blockSize = 100000;
-    const int total = 2 * blocks * blockSize;
+    const int total = 4 * blockSize;
     QByteArray atUnit;
     std::thread reader([&] { atUnit = p.pty.readMaster(total, 30000); });
-    QByteArray blockA = pattern(blockSize);
+    const QByteArray blockA = pattern(blockSize);
     QByteArray blockB = blockA;
     std::reverse(blockB.begin(), blockB.end());
     std::atomic<int> failures {0};
     auto writer = [&](const QByteArray &block) {
-        for (int i = 0; i < blocks; ++i) {
+        for (int i = 0; i < 2; ++i) {
             int n = 0;
             if (port::write(p.handle, block.constData(), blockSize, &n) != 1 || n != blockSize)
                 ++failures;
@@ -277,7 +235,6 @@ void tst_SerialPort::exclusiveWhileOpen()
     QCOMPARE(p.read(50), QByteArray("(failed)"));
     QVERIFY(otherProgramCanLock(path));
     QCOMPARE(port::open(p.handle), 1);
-    QCOMPARE(port::is_open(p.handle), 1);
     QVERIFY(!otherProgramCanLock(path));
     QVERIFY(p.pty.writeMaster("back"));
     QCOMPARE(p.read(), QByteArray("back"));
@@ -340,28 +297,23 @@ void tst_SerialPort::blockedReadEnds()
 
 void tst_SerialPort::badHandlesRefused_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("null") << QStringLiteral("null");
-    QTest::newRow("made up") << QStringLiteral("garbage");
-    QTest::newRow("handle of a closed unit") << QStringLiteral("stale");
-    QTest::newRow("handle of a reopened unit's earlier life") << QStringLiteral("stale-reopened");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("null") << 0;
+    QTest::newRow("made up") << 1;
+    QTest::newRow("handle of a reopened unit's earlier life") << 2;
 }
 
 void tst_SerialPort::badHandlesRefused()
 {
-    QFETCH(QString, kind);
-    void *handle = nullptr;
+    QFETCH(int, kind);
     sOpenPty p(QStringLiteral("test:bad-handles"));
     QVERIFY(p.opened);
-    if (kind == QLatin1String("garbage")) {
-        handle = reinterpret_cast<void *>(quintptr(0x1234));
-    } else if (kind.startsWith(QLatin1String("stale"))) {
+    void *handle = kind == 1 ? reinterpret_cast<void *>(quintptr(0x1234)) : nullptr;
+    if (kind == 2) {
         handle = p.handle;
         QVERIFY(port::close_port(p.unit, 0));
-        if (kind == QLatin1String("stale-reopened")) {
-            QVERIFY(port::open_port(p.unit));
-            QVERIFY(port::calc_io_handle(p.unit) != handle);
-        }
+        QVERIFY(port::open_port(p.unit));
+        QVERIFY(port::calc_io_handle(p.unit) != handle);
     }
 
     char buffer[16] = {};
@@ -385,28 +337,19 @@ void tst_SerialPort::badHandlesRefused()
     QCOMPARE(port::i2c_write(handle, 0x50, buffer, 4, &count), 0);
 }
 
-void tst_SerialPort::setBaudRate_data()
-{
-    QTest::addColumn<uint>("rate");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<uint>("expected");
-    QTest::newRow("9600") << 9600u << 1 << uint(B9600);
-    QTest::newRow("921600") << 921600u << 1 << uint(B921600);
-    QTest::newRow("non-standard 12345") << 12345u << 0 << uint(B115200);
-    QTest::newRow("zero") << 0u << 0 << uint(B115200);
-}
-
 void tst_SerialPort::setBaudRate()
 {
-    QFETCH(uint, rate);
-    QFETCH(int, status);
-    QFETCH(uint, expected);
     sOpenPty p(QStringLiteral("test:baud"));
     QVERIFY(p.opened);
-    QCOMPARE(port::set_baud_rate(p.handle, rate), status);
-    termios tio {};
-    QCOMPARE(tcgetattr(p.pty.slaveFd(), &tio), 0);
-    QCOMPARE(uint(cfgetospeed(&tio)), expected);
+    const auto lineSpeed = [&] {
+        termios tio {};
+        return tcgetattr(p.pty.slaveFd(), &tio) == 0 ? cfgetospeed(&tio) : speed_t(-1);
+    };
+    QCOMPARE(port::set_baud_rate(p.handle, 921600), 1);
+    QCOMPARE(lineSpeed(), speed_t(B921600));
+    // A rate the line cannot run is refused and leaves the line as it was.
+    QCOMPARE(port::set_baud_rate(p.handle, 12345), 0);
+    QCOMPARE(lineSpeed(), speed_t(B921600));
     QCOMPARE(port::is_open(p.handle), 1);
 }
 
@@ -421,14 +364,14 @@ void tst_SerialPort::flushAndDiscard()
     QVERIFY(p.pty.writeMaster("fresh"));
     QCOMPARE(p.read(), QByteArray("fresh"));
 
-    // How much a pseudo-terminal lets discard drop is up to the kernel; the line must stay usable.
+    // Dropping queued output keeps what the unit sent.
+    QVERIFY(p.pty.writeMaster("kept"));
+    QTest::qWait(50);
     const QByteArray queued(2000, 'q');
     int count = 0;
     QCOMPARE(port::write(p.handle, queued.constData(), int(queued.size()), &count), 1);
     QCOMPARE(port::discard_output(p.handle), 1);
-    p.pty.readMaster(int(queued.size()), 200);
-    QCOMPARE(port::write(p.handle, "next", 4, &count), 1);
-    QCOMPARE(p.pty.readMaster(4, 2000), QByteArray("next"));
+    QCOMPARE(p.read(), QByteArray("kept"));
 }
 
 void tst_SerialPort::failedOpenLeavesNothingHeld_data()
@@ -437,10 +380,8 @@ void tst_SerialPort::failedOpenLeavesNothingHeld_data()
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("logged");
     QTest::newRow("missing I2C bus") << "i2c" << "/dev/i2c-zt-missing" << "/dev/i2c-zt-missing";
-    QTest::newRow("missing GPIO chip") << "gpio" << "/dev/gpiochip-zt-missing" << "/dev/gpiochip-zt-missing";
     QTest::newRow("no simulated adapter") << "gpio" << "sim:/tmp/zt-no-such.sock" << "/tmp/zt-no-such.sock";
     QTest::newRow("unknown type") << "can" << "can0" << "can";
-    QTest::newRow("serial given a socket") << "serial" << "sim:/tmp/x.sock" << "sim:/tmp/x.sock";
 }
 
 void tst_SerialPort::failedOpenLeavesNothingHeld()
@@ -456,23 +397,13 @@ void tst_SerialPort::failedOpenLeavesNothingHeld()
     unit.devices.append({nullptr, type, type, id, {}});
     QVERIFY(!port::open_port(unit));
     QVERIFY(!port::calc_io_handle(unit));
+    QVERIFY(!port::close_port(unit, 300));
     QVERIFY(log.contains({unit.name, logged}));
     // The serial line that did open was given back, to this program and to others.
     QVERIFY(otherProgramCanLock(pty.slavePath()));
     sIODevice plain = serialUnit(QStringLiteral("test:half-plain"), pty.slavePath());
     QVERIFY(port::open_port(plain));
     QVERIFY(port::close_port(plain, 0));
-}
-
-void tst_SerialPort::closingUnknownUnitIsHarmless()
-{
-    sIODevice unknown = serialUnit(QStringLiteral("test:never-opened"), QStringLiteral("/dev/null"));
-    QVERIFY(!port::close_port(unknown, 300));
-    QVERIFY(!port::close_port(sIODevice(), 300));
-    QVERIFY(!port::calc_io_handle(unknown));
-    sIODevice empty;
-    empty.id = QStringLiteral("test:no-ports");
-    QVERIFY(!port::open_port(empty));
 }
 
 QTEST_GUILESS_MAIN(tst_SerialPort)
