@@ -42,6 +42,11 @@ public:
             return std::all_of(parts.cbegin(), parts.cend(), [&](const QString &part) { return text.contains(part); });
         });
     }
+    int count(const QString &part)
+    {
+        const QStringList all = texts();
+        return int(std::count_if(all.cbegin(), all.cend(), [&](const QString &text) { return text.contains(part); }));
+    }
 
 private:
     static void drain()
