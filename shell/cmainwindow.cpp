@@ -214,10 +214,10 @@ void cMainWindow::createMenus()
     }
 
     QMenu *viewMenu = menuBar()->addMenu(tr("View"));
-    QAction *consoleAction = viewMenu->addAction(tr("Message console"));
-    consoleAction->setObjectName(QStringLiteral("consoleAction"));
-    consoleAction->setCheckable(true);
-    consoleAction->setChecked(true);
+    m_consoleAction = viewMenu->addAction(tr("Message console"));
+    m_consoleAction->setObjectName(QStringLiteral("consoleAction"));
+    m_consoleAction->setCheckable(true);
+    m_consoleAction->setChecked(true);
 
     QMenu *helpMenu = menuBar()->addMenu(tr("Help"));
     QAction *aboutAction = helpMenu->addAction(tr("About"));
@@ -237,10 +237,8 @@ void cMainWindow::createConsole()
     if (QObject *notifier = logs::notifier())
         connect(notifier, SIGNAL(newGroup(QString)), this, SLOT(newGroup(QString)));
 
-    if (auto consoleAction = findChild<QAction *>(QStringLiteral("consoleAction"))) {
-        connect(consoleAction, &QAction::triggered, m_console, &QWidget::setVisible);
-        connect(m_console, &QDockWidget::visibilityChanged, consoleAction, &QAction::setChecked);
-    }
+    connect(m_consoleAction, &QAction::triggered, m_console, &QWidget::setVisible);
+    connect(m_console, &QDockWidget::visibilityChanged, m_consoleAction, &QAction::setChecked);
 }
 
 QAction *cMainWindow::addPageAction(const QString &key, const QString &caption, const QString &icon)
@@ -298,8 +296,7 @@ void cMainWindow::restoreWindowState(bool engineering)
     restoreState(settings.value(keyState).toByteArray(), 0);
     m_innerWindow->restoreState(settings.value(keySubState).toByteArray(), 0);
     // A console restored as closed never becomes visible, so no visibility signal tells the menu.
-    if (auto consoleAction = findChild<QAction *>(QStringLiteral("consoleAction")))
-        consoleAction->setChecked(!m_console->isHidden());
+    m_consoleAction->setChecked(!m_console->isHidden());
     const QRect geometry = settings.value(keyGeometry, defaultGeometry).toRect();
     // A damaged or hand-edited store must not leave an invisible window.
     setGeometry(geometry.isValid() ? geometry : defaultGeometry);

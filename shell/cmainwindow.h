@@ -68,6 +68,7 @@ private:
     QMainWindow *m_innerWindow = nullptr;
     QLabel *m_bdmStatus = nullptr;
     cLogWidget *m_console = nullptr;
+    QAction *m_consoleAction = nullptr;
     QStackedWidget *m_pageStack = nullptr;
     QActionGroup *m_pageActions = nullptr;
     cMainLayout *m_mainLayout = nullptr;
