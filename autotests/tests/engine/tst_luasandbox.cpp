@@ -21,7 +21,6 @@ shared_value = 42
 registry = {}
 function reg(name) registry[#registry + 1] = name end
 my_os, my_exec, my_loaders = os, os.execute, package.loaders
-dumped = string.dump(function() return 1 end)
 )lua";
 
 int installSandbox(lua_State *L)
@@ -42,6 +41,21 @@ std::unique_ptr<cLuaState> preparedState(const std::atomic<bool> *quit, std::siz
     return state;
 }
 
+QByteArray precompiled()
+{
+    const std::unique_ptr<lua_State, void (*)(lua_State *)> L(luaL_newstate(), lua_close);
+    luaL_openlibs(L.get());
+    size_t len = 0;
+    const char *bytes = luaL_dostring(L.get(), "return string.dump(function() return 1 end)") == 0
+                            ? lua_tolstring(L.get(), -1, &len) : nullptr;
+    return QByteArray(bytes, int(len));
+}
+
+QString refused(const char *what)
+{
+    return QLatin1String(what) + QStringLiteral(" is not allowed for code from the unit");
+}
+
 } // namespace
 
 class tst_LuaSandbox : public QObject
@@ -49,187 +63,108 @@ class tst_LuaSandbox : public QObject
     Q_OBJECT
 
 private slots:
-    void refusedForUnitCode_data();
-    void refusedForUnitCode();
-    void allowedForUnitCode_data();
-    void allowedForUnitCode();
-    void contractFunctionsBecomeGlobal();
-    void sharedLibrariesStayIntact();
-    void precompiledPackageRefused();
-    void badChunks_data();
-    void badChunks();
+    void init() { m_state = preparedState(&m_quit); }
+    void cleanup() { m_state.reset(); }
+
+    void unitCode_data();
+    void unitCode();
+    void unitDefinitionsLeaveLocalLibrariesWhole();
     void memoryIsCapped();
     void enumerationReading_data();
     void enumerationReading();
     void quitEndsRunawayScripts_data();
     void quitEndsRunawayScripts();
-    void libraryHoldsItsFunctions();
+
+private:
+    const std::atomic<bool> m_quit{false};
+    std::unique_ptr<cLuaState> m_state;
 };
 
-void tst_LuaSandbox::refusedForUnitCode_data()
+void tst_LuaSandbox::unitCode_data()
 {
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("refused");
-    QTest::newRow("os.execute") << "os.execute('true')" << "os.execute";
-    QTest::newRow("os.exit") << "os.exit(1)" << "os.exit";
-    QTest::newRow("os.getenv") << "os.getenv('HOME')" << "os.getenv";
-    QTest::newRow("io.popen") << "io.popen('ls')" << "io.popen";
-    QTest::newRow("io.open") << "io.open('/etc/passwd')" << "io.open";
-    QTest::newRow("io.lines") << "for l in io.lines('/etc/passwd') do end" << "io.lines";
-    QTest::newRow("package.loadlib") << "package.loadlib('libc.so.6', 'system')" << "package.loadlib";
-    QTest::newRow("require") << "require('os')" << "require of 'os'";
-    QTest::newRow("loadstring") << "loadstring('return 1')" << "loadstring";
-    QTest::newRow("load") << "load(function() return nil end)" << "load";
-    QTest::newRow("loadfile") << "loadfile('/etc/passwd')" << "loadfile";
-    QTest::newRow("dofile") << "dofile('/etc/passwd')" << "dofile";
-    QTest::newRow("getfenv") << "getfenv(0)" << "getfenv";
-    QTest::newRow("setfenv") << "setfenv(1, {})" << "setfenv";
-    QTest::newRow("module") << "module('x')" << "module";
-    QTest::newRow("newproxy") << "newproxy(true)" << "newproxy";
-    QTest::newRow("debug.getinfo") << "debug.getinfo(1)" << "debug.getinfo";
-    QTest::newRow("string.dump") << "string.dump(print)" << "string.dump";
-    QTest::newRow("through _G") << "_G.os.execute('true')" << "os.execute";
-    QTest::newRow("through rawget") << "rawget(_G, 'io').popen('ls')" << "io.popen";
-    QTest::newRow("alias of a function") << "my_exec('true')" << "os.execute";
-    QTest::newRow("alias of a library") << "my_os.execute('true')" << "os.execute";
-    QTest::newRow("alias of a loader list") << "my_loaders[2]('x')" << "package.loaders[2]";
-    QTest::newRow("inside a defined function") << "function zt_exec_test() return os.execute('true') end zt_exec_test()"
-                                               << "os.execute";
-}
-
-void tst_LuaSandbox::refusedForUnitCode()
-{
-    QFETCH(QString, code);
-    QFETCH(QString, refused);
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    QString error;
-    QCOMPARE(state->run(code.toLatin1(), kUnit, true, &error), cLuaState::RunFailed);
-    QVERIFY2(error.contains(refused + QStringLiteral(" is not allowed for code from the unit")), qPrintable(error));
-    // Refusing leaves the state usable for the tests that do not try.
-    QCOMPARE(state->run("function zt_exec_test() return true end", kUnit, true, &error), cLuaState::Done);
-    QVERIFY(state->call("zt_exec_test").result);
-}
-
-void tst_LuaSandbox::allowedForUnitCode_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::newRow("string, table, math") << "assert(('abc'):upper() == 'ABC' and string.format('%02x', 10) == '0a'"
-                                            " and table.concat({1, 2}, ',') == '1,2' and math.floor(2.5) == 2)";
-    QTest::newRow("time") << "assert(type(os.time()) == 'number' and type(os.date('%Y')) == 'string' and os.clock() >= 0)";
-    QTest::newRow("protected calls") << "local ok, e = pcall(error, {code = 1}); assert(not ok and e.code == 1)";
-    QTest::newRow("coroutines") << "local co = coroutine.wrap(function() coroutine.yield(1) end); assert(co() == 1)";
-    QTest::newRow("metatables of tables") << "assert(setmetatable({}, {__index = function() return 7 end}).x == 7)";
-    QTest::newRow("string metatable hidden") << "assert(getmetatable('') == nil)";
-    QTest::newRow("what local scripts left") << "reg('a'); reg('b'); assert(#registry == 2 and shared_value == 42)";
-    QTest::newRow("zt library") << "assert(type(zt.gpio.get) == 'function' and require('zt').log == zt.log)";
-    QTest::newRow("call_ctx") << "assert(type(call_ctx) == 'userdata')";
-    QTest::newRow("_G is the sandbox") << "x_local = 1; assert(_G.x_local == 1)";
-}
-
-void tst_LuaSandbox::allowedForUnitCode()
-{
-    QFETCH(QString, code);
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    QString error;
-    QCOMPARE(state->run(code.toLatin1(), kUnit, true, &error), cLuaState::Done);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-}
-
-void tst_LuaSandbox::contractFunctionsBecomeGlobal()
-{
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    QString error;
-    QCOMPARE(state->run("function zt_enumerate_tests() return { 'from unit', tostring(shared_value) } end\n"
-                        "function zt_exec_test(name) return name == 'from unit' end\n"
-                        "function init_test_env() return true end\n"
-                        "function helper() return 1 end\n",
-                        kUnit, true, &error),
-             cLuaState::Done);
-    const auto type = [&](const char *name) {
-        lua_getglobal(state->handle(), name);
-        const QString t = QString::fromLatin1(luaL_typename(state->handle(), -1));
-        lua_pop(state->handle(), 1);
-        return t;
-    };
-    QCOMPARE(type("init_test_env"), QStringLiteral("function"));
-    QCOMPARE(type("helper"), QStringLiteral("nil"));
-    bool ok = false;
-    QCOMPARE(state->callForNames("zt_enumerate_tests", &ok, &error, 100), QStringList({"from unit", "42"}));
-    QVERIFY(ok);
-    const cLuaState::sCall call = state->call("zt_exec_test", {QByteArrayLiteral("from unit")});
-    QCOMPARE(call.code, 0);
-    QVERIFY(call.result);
-}
-
-void tst_LuaSandbox::sharedLibrariesStayIntact()
-{
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    QString error;
-    QCOMPARE(state->run("string.upper = nil; math.pi = 0; zt.log = nil; os = nil; shared_value = 1", kUnit, true, &error),
-             cLuaState::Done);
-    // Local scripts still see their libraries whole, the unsafe parts included.
-    QCOMPARE(state->run("assert(type(string.upper) == 'function' and math.pi > 3 and type(zt.log) == 'function'"
-                        " and type(os.execute) == 'function' and shared_value == 42 and type(io.popen) == 'function'"
-                        " and type(debug.getinfo) == 'function' and loadstring('return 5')() == 5)",
-                        "local", false, &error),
-             cLuaState::Done);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
-}
-
-void tst_LuaSandbox::precompiledPackageRefused()
-{
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
-    lua_getglobal(state->handle(), "dumped");
-    size_t len = 0;
-    const char *bytes = lua_tolstring(state->handle(), -1, &len);
-    const QByteArray binary(bytes, int(len));
-    lua_pop(state->handle(), 1);
-    QString error;
-    QCOMPARE(state->run(binary, kUnit, true, &error), cLuaState::LoadFailed);
-    QCOMPARE(error, QStringLiteral("precompiled code is not allowed for code from the unit"));
-    // A trusted unit may ship precompiled tests.
-    QCOMPARE(state->run(binary, kUnit, false, &error), cLuaState::Done);
-}
-
-void tst_LuaSandbox::badChunks_data()
-{
-    QTest::addColumn<QByteArray>("chunk");
+    QTest::addColumn<QByteArray>("code");
     QTest::addColumn<bool>("sandboxed");
     QTest::addColumn<int>("stage");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("not Lua") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << true << int(cLuaState::LoadFailed)
+    QTest::addColumn<QString>("message");  // in the error; empty: no error at all
+    const int done = cLuaState::Done;
+    const int runFailed = cLuaState::RunFailed;
+    const int loadFailed = cLuaState::LoadFailed;
+    QTest::newRow("os.execute") << QByteArray("os.execute('true')") << true << runFailed << refused("os.execute");
+    QTest::newRow("require") << QByteArray("require('os')") << true << runFailed << refused("require of 'os'");
+    QTest::newRow("loadstring") << QByteArray("loadstring('return 1')") << true << runFailed << refused("loadstring");
+    QTest::newRow("setfenv") << QByteArray("setfenv(1, {})") << true << runFailed << refused("setfenv");
+    QTest::newRow("debug.getinfo") << QByteArray("debug.getinfo(1)") << true << runFailed << refused("debug.getinfo");
+    QTest::newRow("through rawget") << QByteArray("rawget(_G, 'io').popen('ls')") << true << runFailed << refused("io.popen");
+    QTest::newRow("alias of a function") << QByteArray("my_exec('true')") << true << runFailed << refused("os.execute");
+    QTest::newRow("alias of a library") << QByteArray("my_os.execute('true')") << true << runFailed << refused("os.execute");
+    QTest::newRow("alias of a loader list") << QByteArray("my_loaders[2]('x')") << true << runFailed
+                                            << refused("package.loaders[2]");
+    QTest::newRow("inside a defined function")
+        << QByteArray("function zt_exec_test() return os.execute('true') end zt_exec_test()") << true << runFailed
+        << refused("os.execute");
+    QTest::newRow("precompiled") << precompiled() << true << loadFailed << refused("precompiled code");
+    QTest::newRow("precompiled from a trusted unit") << precompiled() << false << done << QString();
+    QTest::newRow("string, table, math")
+        << QByteArray("assert(('abc'):upper() == 'ABC' and string.format('%02x', 10) == '0a'"
+                      " and table.concat({1, 2}, ',') == '1,2' and math.floor(2.5) == 2)")
+        << true << done << QString();
+    QTest::newRow("time") << QByteArray("assert(type(os.time()) == 'number' and type(os.date('%Y')) == 'string')")
+                          << true << done << QString();
+    QTest::newRow("string metatable hidden") << QByteArray("assert(getmetatable('') == nil)") << true << done << QString();
+    QTest::newRow("what local scripts left")
+        << QByteArray("reg('a'); reg('b'); assert(#registry == 2 and shared_value == 42)") << true << done << QString();
+    QTest::newRow("zt library") << QByteArray("assert(type(zt.gpio.get) == 'function' and require('zt').log == zt.log)")
+                                << true << done << QString();
+    QTest::newRow("_G is the sandbox") << QByteArray("x_local = 1; assert(_G.x_local == 1)") << true << done << QString();
+    QTest::newRow("not Lua") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << true << loadFailed
                              << QStringLiteral("zovan_tools_tests");
-    QTest::newRow("syntax error") << QByteArray("function (") << false << int(cLuaState::LoadFailed)
-                                  << QStringLiteral("'<name>' expected");
-    QTest::newRow("run error") << QByteArray("local x = nil; x.y = 1") << true << int(cLuaState::RunFailed)
+    QTest::newRow("run error") << QByteArray("local x = nil; x.y = 1") << true << runFailed
                                << QStringLiteral("attempt to index");
-    QTest::newRow("error with a table") << QByteArray("error({})") << false << int(cLuaState::RunFailed)
+    QTest::newRow("error with a table") << QByteArray("error({})") << false << runFailed
                                         << QStringLiteral("(error object is not a string)");
 }
 
-void tst_LuaSandbox::badChunks()
+void tst_LuaSandbox::unitCode()
 {
-    QFETCH(QByteArray, chunk);
+    QFETCH(QByteArray, code);
     QFETCH(bool, sandboxed);
     QFETCH(int, stage);
     QFETCH(QString, message);
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
+    QVERIFY(m_state);
     QString error;
-    QCOMPARE(int(state->run(chunk, kUnit, sandboxed, &error)), stage);
-    QVERIFY2(error.contains(message), qPrintable(error));
-    QCOMPARE(state->run("x = 1", "after", sandboxed, &error), cLuaState::Done);
+    QCOMPARE(int(m_state->run(code, kUnit, sandboxed, &error)), stage);
+    QVERIFY2(message.isEmpty() ? error.isEmpty() : error.contains(message), qPrintable(error));
+    // A refusal or failure leaves the state usable for the tests that do not try.
+    QCOMPARE(m_state->run("function zt_exec_test() return true end", kUnit, sandboxed, &error), cLuaState::Done);
+    QVERIFY(m_state->call("zt_exec_test").result);
+}
+
+void tst_LuaSandbox::unitDefinitionsLeaveLocalLibrariesWhole()
+{
+    QVERIFY(m_state);
+    QString error;
+    QCOMPARE(m_state->run("function zt_enumerate_tests() return { 'from unit', tostring(shared_value) } end\n"
+                          "function zt_exec_test(name) return name == 'from unit' end\n"
+                          "function init_test_env() return true end\n"
+                          "function helper() return 1 end\n"
+                          "string.upper = nil; math.pi = 0; zt.log = nil; os = nil; shared_value = 1\n",
+                          kUnit, true, &error),
+             cLuaState::Done);
+    // Only the contract functions become global; local scripts still see their libraries whole,
+    // the unsafe parts included.
+    QCOMPARE(m_state->run("assert(type(init_test_env) == 'function' and helper == nil)\n"
+                          "assert(type(string.upper) == 'function' and math.pi > 3 and type(zt.log) == 'function'"
+                          " and type(os.execute) == 'function' and shared_value == 42 and type(io.popen) == 'function'"
+                          " and type(debug.getinfo) == 'function' and loadstring('return 5')() == 5)",
+                          "local", false, &error),
+             cLuaState::Done);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    bool ok = false;
+    QCOMPARE(m_state->callForNames("zt_enumerate_tests", &ok, &error, 100), QStringList({"from unit", "1"}));  // its own value
+    QVERIFY(ok);
+    const cLuaState::sCall call = m_state->call("zt_exec_test", {QByteArrayLiteral("from unit")});
+    QCOMPARE(call.code, 0);
+    QVERIFY(call.result);
 }
 
 void tst_LuaSandbox::memoryIsCapped()
@@ -252,13 +187,8 @@ void tst_LuaSandbox::enumerationReading_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<bool>("ok");
     QTest::newRow("stops at an empty name") << "return { 'a', 'b', '', 'c' }" << QStringList{"a", "b"} << true;
-    QTest::newRow("numbers are names") << "return { 'a', 5, 'b' }" << QStringList{"a", "5", "b"} << true;
     QTest::newRow("stops at a table") << "return { 'a', {}, 'b' }" << QStringList{"a"} << true;
-    QTest::newRow("stops at a hole") << "return { 'a', nil, 'b' }" << QStringList{"a"} << true;
-    QTest::newRow("keys are ignored") << "return { x = 'a', 'b' }" << QStringList{"b"} << true;
-    QTest::newRow("quotes in names") << "return { \"it's\", 'back\\\\slash' }" << QStringList{"it's", "back\\slash"} << true;
     QTest::newRow("not a table") << "return 'a'" << QStringList() << false;
-    QTest::newRow("nothing") << "return" << QStringList() << false;
     QTest::newRow("raises") << "error('broken')" << QStringList() << false;
     // The raise inside the read is caught: no Lua error may reach an unprotected call.
     QTest::newRow("metatable that raises") << "return setmetatable({}, {__index = function() error('x') end})"
@@ -270,21 +200,18 @@ void tst_LuaSandbox::enumerationReading()
     QFETCH(QString, function);
     QFETCH(QStringList, names);
     QFETCH(bool, ok);
-    const std::atomic<bool> quit{false};
-    auto state = preparedState(&quit);
-    QVERIFY(state);
+    QVERIFY(m_state);
     QString error;
-    QCOMPARE(state->run("function zt_enumerate_tests() " + function.toLatin1() + " end", "tests", false, &error),
+    QCOMPARE(m_state->run("function zt_enumerate_tests() " + function.toLatin1() + " end", "tests", false, &error),
              cLuaState::Done);
     bool read = !ok;
-    QCOMPARE(state->callForNames("zt_enumerate_tests", &read, &error, 100), names);
+    QCOMPARE(m_state->callForNames("zt_enumerate_tests", &read, &error, 100), names);
     QCOMPARE(read, ok);
 }
 
 void tst_LuaSandbox::quitEndsRunawayScripts_data()
 {
     QTest::addColumn<QByteArray>("code");
-    QTest::newRow("endless loop") << QByteArray("while true do end");
     QTest::newRow("loop that catches errors") << QByteArray("while true do pcall(function() while true do end end) end");
     QTest::newRow("endless coroutine") << QByteArray("coroutine.wrap(function() while true do end end)()");
     QTest::newRow("endless recursion in pcall") << QByteArray("local function f() pcall(f) f() end while true do pcall(f) end");
@@ -309,18 +236,6 @@ void tst_LuaSandbox::quitEndsRunawayScripts()
     QVERIFY(worker->wait(5000));
     QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(stage.load(), int(cLuaState::RunFailed));
-}
-
-void tst_LuaSandbox::libraryHoldsItsFunctions()
-{
-    QStringList zt = cZtApi::functionNames("zt");
-    zt.sort();
-    QCOMPARE(zt, QStringList({"ask_user", "gpio_get_state", "gpio_set_state", "is_open", "log", "log_debug", "log_err",
-                              "log_notice", "log_warn", "progress", "serial_close", "serial_flush", "serial_is_open",
-                              "serial_open", "serial_read", "serial_set_baud_rate", "serial_write", "set_status_err",
-                              "set_status_ok", "set_status_warn", "sleep", "update_status_text", "was_canceled"}));
-    QCOMPARE(cZtApi::functionNames("zt.gpio"), QStringList({"get", "set"}));
-    QCOMPARE(cZtApi::functionNames("zt.i2c"), QStringList({"read", "write"}));
 }
 
 QTEST_GUILESS_MAIN(tst_LuaSandbox)
