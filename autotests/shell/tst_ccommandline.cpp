@@ -23,7 +23,6 @@ void tst_cCommandLine::parse_data()
     QTest::newRow("engineering switches pass") << QStringList{"zt", "/useovr", "/useoverrides", "--engineering"} << plain;
     QTest::newRow("Qt options pass") << QStringList{"zt", "-platform", "offscreen", "-style", "fusion"} << plain;
     QTest::newRow("screenshot") << QStringList{"zt", "--screenshot", "/tmp/shots"} << "help=0 shots=/tmp/shots sim=0 options=";
-    QTest::newRow("screenshot=") << QStringList{"zt", "--screenshot=out"} << "help=0 shots=out sim=0 options=";
     QTest::newRow("value that looks like an option") << QStringList{"zt", "--screenshot", "--sim"}
                                                      << "help=0 shots=--sim sim=0 options=";
     QTest::newRow("sim options in order") << QStringList{"zt", "--sim-option", "a=1", "--sim-option=b=x=y", "--sim"}

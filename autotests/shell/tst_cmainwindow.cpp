@@ -219,10 +219,8 @@ void tst_cMainWindow::restoreCurrentPage_data()
     QTest::newRow("Device") << QVariant("Device") << "Device" << "Device" << true;
     QTest::newRow("old Testing key") << QVariant("Testing") << "Testing2" << "Testing2" << true;
     QTest::newRow("Files") << QVariant("Files") << "Flash" << "Files" << true;
-    QTest::newRow("Logs") << QVariant("Logs") << "Logs" << "Logs" << true;
     QTest::newRow("DevTest") << QVariant("DevTest") << "Flash" << "DevTest" << false;
     QTest::newRow("unknown key") << QVariant("NoSuchPage") << "Flash" << "Flash" << false;
-    QTest::newRow("wrong case") << QVariant("logs") << "Flash" << "Flash" << false;
     QTest::newRow("number") << QVariant(5) << "Flash" << "Flash" << false;
 }
 
@@ -250,7 +248,6 @@ void tst_cMainWindow::selectorFrame_data()
 
     QTest::newRow("Device") << QStringList{"Device"} << false;
     QTest::newRow("Flash") << QStringList{"Flash"} << true;
-    QTest::newRow("Device then Logs") << QStringList{"Device", "Logs"} << true;
     QTest::newRow("Logs then Device") << QStringList{"Logs", "Device"} << false;
 }
 
@@ -414,7 +411,6 @@ void tst_cMainWindow::corruptSettings_data()
                                                  "SubState=@ByteArray(\\0\\0\\0\\xff)\nIsMaximized=@Variant(\\0\n");
     QTest::newRow("wrong types") << QByteArray("[MainWindow]\nGeometry=hello\nState=42\nSubState=true\n"
                                                "CurrentPage=@Rect(1 2 3 4)\nIsMaximized=perhaps\n");
-    QTest::newRow("empty geometry") << QByteArray("[MainWindow]\nGeometry=@Rect(10 10 0 0)\n");
     QTest::newRow("negative size") << QByteArray("[MainWindow]\nGeometry=@Rect(10 10 -50 -50)\n");
 }
 
