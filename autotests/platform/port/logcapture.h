@@ -16,7 +16,7 @@ class cLogCapture
 public:
     cLogCapture()
     {
-        drain();
+        texts();
         QAbstractItemModel *model = logs::get()->model(QStringLiteral("ALL"), QStringLiteral("ALL"));
         m_connection = QObject::connect(model, &QAbstractItemModel::rowsInserted, model,
                                         [this, model](const QModelIndex &, int first, int last) {
@@ -25,13 +25,14 @@ public:
                                         });
     }
     ~cLogCapture() { QObject::disconnect(m_connection); }
-    cLogCapture(const cLogCapture &) = delete;
-    cLogCapture &operator=(const cLogCapture &) = delete;
+    Q_DISABLE_COPY_MOVE(cLogCapture)
 
     /** Every text logged so far (drains the engine's queue first). */
     QStringList texts()
     {
-        drain();
+        QCoreApplication::processEvents();
+        if (auto *engine = qobject_cast<cLogEngine *>(logs::notifier()))
+            engine->flush();
         return m_texts;
     }
     /** True when one text contains all the parts. */
@@ -42,20 +43,8 @@ public:
             return std::all_of(parts.cbegin(), parts.cend(), [&](const QString &part) { return text.contains(part); });
         });
     }
-    int count(const QString &part)
-    {
-        const QStringList all = texts();
-        return int(std::count_if(all.cbegin(), all.cend(), [&](const QString &text) { return text.contains(part); }));
-    }
 
 private:
-    static void drain()
-    {
-        QCoreApplication::processEvents();
-        if (auto *engine = qobject_cast<cLogEngine *>(logs::notifier()))
-            engine->flush();
-    }
-
     QMetaObject::Connection m_connection;
     QStringList m_texts;
 };
