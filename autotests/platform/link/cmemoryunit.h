@@ -26,8 +26,6 @@ public:
     QByteArray listDir(const QByteArray &path) override
     {
         QMutexLocker g(&m_lock);
-        if (m_listings.contains(path))
-            return m_listings.value(path);
         const QByteArray prefix = path.endsWith('/') ? path : path + '/';
         QByteArrayList lines;
         for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
@@ -71,12 +69,11 @@ public:
     void plainText(const QByteArray &text) override { QMutexLocker g(&m_lock); m_text.append(text); }
 
     void setFile(const QByteArray &path, const QByteArray &data) { QMutexLocker g(&m_lock); m_files.insert(path, data); }
-    void setListing(const QByteArray &path, const QByteArray &answer) { QMutexLocker g(&m_lock); m_listings.insert(path, answer); }
     void setFailWrites(bool fail) { QMutexLocker g(&m_lock); m_failWrites = fail; }
-    QMap<QByteArray, QByteArray> files() const { return locked(m_files); }
-    QByteArrayList deleteCalls() const { return locked(m_deleteCalls); }
-    QByteArrayList commands() const { return locked(m_commands); }
-    QByteArray text() const { return locked(m_text); }
+    QMap<QByteArray, QByteArray> files() const { QMutexLocker g(&m_lock); return m_files; }
+    QByteArrayList deleteCalls() const { QMutexLocker g(&m_lock); return m_deleteCalls; }
+    QByteArrayList commands() const { QMutexLocker g(&m_lock); return m_commands; }
+    QByteArray text() const { QMutexLocker g(&m_lock); return m_text; }
 
 private:
     static bool fail(QString *error, const char *why)
@@ -84,16 +81,9 @@ private:
         *error = QString::fromLatin1(why);
         return false;
     }
-    template<typename T>
-    T locked(const T &member) const
-    {
-        QMutexLocker g(&m_lock);
-        return member;
-    }
 
     mutable QMutex m_lock;
     QMap<QByteArray, QByteArray> m_files;
-    QMap<QByteArray, QByteArray> m_listings;
     QSet<QByteArray> m_dirs;
     QByteArrayList m_deleteCalls;
     QByteArrayList m_commands;

@@ -17,14 +17,6 @@ QByteArray frame(quint16 id, const QByteArray &payload, quint8 type = zlink::Fra
     return zlink::encodeFrame(f);
 }
 
-QByteArray allBytes()
-{
-    QByteArray b;
-    for (int i = 0; i < 256; ++i)
-        b.append(char(i));
-    return b;
-}
-
 QByteArray randomBytes(int n, quint32 seed)
 {
     QRandomGenerator g(seed);
@@ -65,98 +57,60 @@ class tst_LinkCodec : public QObject
     Q_OBJECT
 
 private slots:
-    void crc_data();
     void crc();
     void roundTrip_data();
     void roundTrip();
-    void textAroundFrames_data();
-    void textAroundFrames();
     void damagedFrame_data();
     void damagedFrame();
     void everySingleBitFlipIsCaught();
 };
 
-void tst_LinkCodec::crc_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<quint32>("crc");
-    QTest::newRow("empty") << QByteArray() << 0x00000000u;
-    QTest::newRow("check string") << QByteArray("123456789") << 0xCBF43926u;
-    QTest::newRow("fox") << QByteArray("The quick brown fox jumps over the lazy dog") << 0x414FA339u;
-}
-
 void tst_LinkCodec::crc()
 {
-    QFETCH(QByteArray, data);
-    QFETCH(quint32, crc);
-    QCOMPARE(zlink::crc32(data), crc);
-    const qsizetype half = data.size() / 2;
-    QCOMPARE(zlink::crc32(data.mid(half), zlink::crc32(data.left(half))), crc);
+    // The standard check value, also when computed in two pieces as the transfer does.
+    QCOMPARE(zlink::crc32(QByteArray()), 0u);
+    QCOMPARE(zlink::crc32(QByteArray("123456789")), 0xCBF43926u);
+    QCOMPARE(zlink::crc32(QByteArray("56789"), zlink::crc32(QByteArray("1234"))), 0xCBF43926u);
 }
 
 void tst_LinkCodec::roundTrip_data()
 {
     QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<int>("step");
-    QTest::newRow("empty") << QByteArray() << 1;
-    QTest::newRow("only markers") << QByteArray("\xC0\xC1\xF5\xC0\xF5\xF5", 6) << 1;
-    QTest::newRow("escaped forms unescaped") << QByteArray("\xE0\xE1\xD5", 3) << 2;
-    QTest::newRow("all byte values") << allBytes() << 7;
-    QTest::newRow("largest payload") << randomBytes(zlink::kMaxPayload, 3) << 4096;
-    QTest::newRow("random block, byte by byte") << randomBytes(1024, 9) << 1;
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i));
+    QTest::newRow("empty") << QByteArray();
+    // Raw bytes that look like escaped forms must come back unchanged.
+    QTest::newRow("markers and escaped forms") << QByteArray("\xC0\xC1\xF5\xC0\xF5\xF5\xE0\xE1\xD5", 9);
+    QTest::newRow("all byte values") << all;
+    QTest::newRow("largest payload") << randomBytes(zlink::kMaxPayload, 3);
 }
 
 void tst_LinkCodec::roundTrip()
 {
     QFETCH(QByteArray, payload);
-    QFETCH(int, step);
     // Header fields full of marker bytes must be escaped as well as the payload.
     const QByteArray wire = frame(0xC0C1, payload, zlink::FrameData, 0xF5C0C1F5);
     QVERIFY(wire.size() <= zlink::maxEncodedSize(int(payload.size())));
-    QCOMPARE(quint8(wire.front()), zlink::kStartMarker);
-    QCOMPARE(quint8(wire.back()), zlink::kEndMarker);
     const QByteArray inner = wire.mid(1, wire.size() - 2);
-    QVERIFY(!inner.contains(char(zlink::kStartMarker)));
-    QVERIFY(!inner.contains(char(zlink::kEndMarker)));
-
-    cLinkDecoder dec;
-    const sDecoded d = decode(wire, step, &dec);
-    QCOMPARE(d.frames.size(), 1);
-    QCOMPARE(d.frames[0].type, quint8(zlink::FrameData));
-    QCOMPARE(d.frames[0].id, quint16(0xC0C1));
-    QCOMPARE(d.frames[0].seq, 0xF5C0C1F5u);
-    QCOMPARE(d.frames[0].payload, payload);
-    QVERIFY(d.text.isEmpty());
-    QCOMPARE(dec.framesDamaged(), 0u);
-}
-
-void tst_LinkCodec::textAroundFrames_data()
-{
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("between");
-    QTest::addColumn<QByteArray>("after");
-    QTest::newRow("no text") << QByteArray() << QByteArray() << QByteArray();
-    QTest::newRow("log before") << QByteArray("NAV: lat=55.1 lon=37.2\r\n") << QByteArray() << QByteArray();
-    QTest::newRow("log between") << QByteArray() << QByteArray("GSM: csq=17\r\n") << QByteArray();
-    QTest::newRow("partial line after") << QByteArray() << QByteArray() << QByteArray("IN1=0 IN2");
-    QTest::newRow("utf-8 all around") << QByteArray("\xD0\x9F\xD1\x80\xD0\xB8") << QByteArray("\xE2\x82\xAC")
-                                      << QByteArray("\xF0\x9F\x98\x80\r\n");
-}
-
-void tst_LinkCodec::textAroundFrames()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, between);
-    QFETCH(QByteArray, after);
-    const QByteArray stream = before + frame(1, "first") + between + frame(2, allBytes()) + after;
-    for (int step : {1, 2, 3, 5, 64, int(stream.size())}) {
+    QVERIFY(!inner.contains(char(zlink::kStartMarker)) && !inner.contains(char(zlink::kEndMarker)));
+    // The unit's log runs around the frames; its last line may still be incomplete.
+    const QByteArray before = "NAV: lat=55.1 \xD0\x9F\xD1\x80\r\n";
+    const QByteArray between = "GSM: csq=17 \xE2\x82\xAC\r\n";
+    const QByteArray after = "IN1=0 \xF0\x9F\x98\x80";
+    const QByteArray stream = before + wire + between + frame(2, "next") + after;
+    for (int step : {1, 3, 64, int(stream.size())}) {
         cLinkDecoder dec;
         const sDecoded d = decode(stream, step, &dec);
         QCOMPARE(d.text, before + between + after);
+        QVERIFY(d.textFirst);
         QCOMPARE(d.frames.size(), 2);
-        QCOMPARE(d.frames[0].payload, QByteArray("first"));
-        QCOMPARE(d.frames[1].payload, allBytes());
-        QCOMPARE(d.textFirst, !before.isEmpty());
+        QCOMPARE(d.frames[0].type, quint8(zlink::FrameData));
+        QCOMPARE(d.frames[0].id, quint16(0xC0C1));
+        QCOMPARE(d.frames[0].seq, 0xF5C0C1F5u);
+        QCOMPARE(d.frames[0].payload, payload);
+        QCOMPARE(d.frames[1].payload, QByteArray("next"));
+        QCOMPARE(dec.framesDamaged(), 0u);
     }
 }
 
