@@ -12,37 +12,13 @@ class tst_cTestHandle : public QObject
     Q_OBJECT
 
 private slots:
-    void creationResetsRow();
     void writesFromAnotherThreadKeepOrder();
     void removedRowIsInvalid_data();
     void removedRowIsInvalid();
-    void rowIdentity();
+    void handleFollowsItsRow();
     void resultLine_data();
     void resultLine();
 };
-
-void tst_cTestHandle::creationResetsRow()
-{
-    std::unique_ptr<QStandardItemModel> model(makeTestModel({QStringLiteral("T")}));
-    const auto set = [&](int column, const QVariant &value, int role) { model->setData(model->index(0, column), value, role); };
-    set(TimeColumn, QDateTime::currentDateTime(), EndTimeRole);
-    set(StatisticsColumn, QStringLiteral("Runs: 1, OK: 1"), Qt::DisplayRole);
-    set(StatisticsColumn, false, FailedRole);
-    set(StatusColumn, StateWarning, StateRole);
-
-    const cTestHandle handle = rowHandle(model.get(), 0);
-    QCOMPARE(handle.status(), int(StateWarning));  // the state is not part of the reset
-    QTRY_VERIFY(!cellData(model.get(), 0, TimeColumn, EndTimeRole).toDateTime().isValid());
-    QCOMPARE(cellData(model.get(), 0, StatisticsColumn, Qt::DisplayRole).toString(), QString());
-    QCOMPARE(cellData(model.get(), 0, StatisticsColumn, FailedRole).toBool(), true);
-
-    // A copy does not reset the row again.
-    set(StatisticsColumn, QStringLiteral("kept"), Qt::DisplayRole);
-    const cTestHandle copy = handle;
-    QCoreApplication::processEvents();
-    QCOMPARE(cellData(model.get(), 0, StatisticsColumn, Qt::DisplayRole).toString(), QStringLiteral("kept"));
-    QVERIFY(copy == handle);
-}
 
 void tst_cTestHandle::writesFromAnotherThreadKeepOrder()
 {
@@ -92,8 +68,6 @@ void tst_cTestHandle::removedRowIsInvalid()
     else
         model.reset();
     QVERIFY(!handle.isValid());
-    QCOMPARE(handle.name(), QStringLiteral("- empty -"));
-    QCOMPARE(handle.details(), QString());
     handle.setStatus(StateOk);
     handle.setDetails(QStringLiteral("ignored"));
     QCOMPARE(handle.status(), 0);
@@ -104,45 +78,31 @@ void tst_cTestHandle::removedRowIsInvalid()
             QVERIFY(cellData(model.get(), row, column, StateRole).isNull());
         }
     }
-    // Cells of two models make no handle either.
-    std::unique_ptr<QStandardItemModel> a(makeTestModel({QStringLiteral("A")}));
-    std::unique_ptr<QStandardItemModel> b(makeTestModel({QStringLiteral("B")}));
-    QVERIFY(!cTestHandle(a->index(0, NameColumn), b->index(0, StatusColumn), a->index(0, TimeColumn),
-                         a->index(0, InfoColumn), a->index(0, StatisticsColumn)).isValid());
 }
 
-void tst_cTestHandle::rowIdentity()
+void tst_cTestHandle::handleFollowsItsRow()
 {
     std::unique_ptr<QStandardItemModel> model(makeTestModel({QStringLiteral("A"), QStringLiteral("B")}));
-    // Any cell of the row names the row; two handles of one row share its state.
+    // Two handles of one row share its state; the exchange is what a cancel races with a start.
     cTestHandle a = cTestHandle::forRow(model->index(0, InfoColumn));
     const cTestHandle b = rowHandle(model.get(), 1);
     a.setStatus(StateQueued);
-    const cTestHandle again = rowHandle(model.get(), 0);
-    QVERIFY(a == again && a != b);
-    QCOMPARE(again.status(), int(StateQueued));
+    QVERIFY(a == rowHandle(model.get(), 0) && a != b);
     QVERIFY(a.exchangeStatus({StateQueued}, StateCanceled));
-    QCOMPARE(again.status(), int(StateCanceled));
     QVERIFY(!a.exchangeStatus({StateQueued, StateRunning}, StateOk));
-    QCOMPARE(a.status(), int(StateCanceled));
+    QCOMPARE(rowHandle(model.get(), 0).status(), int(StateCanceled));
 
-    // What the workbench writes itself (a check box resets the row) is what the engine reads.
+    // Rows above it come and go: the writes still reach its own row.
     QCoreApplication::processEvents();
-    model->setData(model->index(1, InfoColumn), QStringLiteral("from the view"), DetailsRole);
-    model->setData(model->index(1, NameColumn), QStringLiteral("Renamed"), Qt::DisplayRole);
-    QCOMPARE(b.details(), QStringLiteral("from the view"));
-
-    // A handle follows its row when rows above it come and go.
     model->insertRow(0);
     model->removeRow(1);
     cTestHandle moved = b;
-    QCOMPARE(moved.name(), QStringLiteral("Renamed"));
+    QCOMPARE(moved.name(), QStringLiteral("B"));
     moved.setStatus(StateWarning);
     moved.setStatistics(12, 11);
     QTRY_COMPARE(cellData(model.get(), 1, StatusColumn, StateRole).toInt(), int(StateWarning));
     QVERIFY(cellData(model.get(), 0, StatusColumn, StateRole).isNull());
     QCOMPARE(cellData(model.get(), 1, StatisticsColumn, Qt::DisplayRole).toString(), QStringLiteral("Runs: 12, OK: 11"));
-    QCOMPARE(cellData(model.get(), 1, StatisticsColumn, FailedRole).toBool(), true);
 }
 
 void tst_cTestHandle::resultLine_data()
@@ -169,9 +129,6 @@ void tst_cTestHandle::resultLine()
     const QString time = handle.startTime().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral(" - ")
                          + handle.endTime().toString(QStringLiteral("hh:mm:ss"));
     QCOMPARE(handle.resultLine(), QStringLiteral("Supply, voltage, ") + time + tail);
-    handle.clearTimes();
-    QCOMPARE(handle.timeText(), QString());
-    QTRY_VERIFY(!cellData(model.get(), 0, TimeColumn, StartTimeRole).toDateTime().isValid());
 }
 
 QTEST_GUILESS_MAIN(tst_cTestHandle)
