@@ -86,40 +86,28 @@ void tst_LuaSandbox::unitCode_data()
     QTest::addColumn<bool>("sandboxed");
     QTest::addColumn<int>("stage");
     QTest::addColumn<QString>("message");  // in the error; empty: no error at all
-    const int done = cLuaState::Done;
     const int runFailed = cLuaState::RunFailed;
-    const int loadFailed = cLuaState::LoadFailed;
+    // One row per way out of the sandbox.
     QTest::newRow("os.execute") << QByteArray("os.execute('true')") << true << runFailed << refused("os.execute");
-    QTest::newRow("require") << QByteArray("require('os')") << true << runFailed << refused("require of 'os'");
+    QTest::newRow("os.execute kept by a local script") << QByteArray("my_os.execute('true')") << true << runFailed
+                                                       << refused("os.execute");
+    QTest::newRow("io.popen through rawget") << QByteArray("rawget(_G, 'io').popen('ls')") << true << runFailed
+                                             << refused("io.popen");
+    QTest::newRow("loadlib") << QByteArray("package.loadlib('libc.so.6', 'system')") << true << runFailed
+                             << refused("package.loadlib");
+    QTest::newRow("loaders kept by a local script") << QByteArray("my_loaders[2]('x')") << true << runFailed
+                                                    << refused("package.loaders[2]");
+    QTest::newRow("debug") << QByteArray("debug.getinfo(1)") << true << runFailed << refused("debug.getinfo");
+    QTest::newRow("load") << QByteArray("load(function() end)") << true << runFailed << refused("load");
     QTest::newRow("loadstring") << QByteArray("loadstring('return 1')") << true << runFailed << refused("loadstring");
-    QTest::newRow("setfenv") << QByteArray("setfenv(1, {})") << true << runFailed << refused("setfenv");
-    QTest::newRow("debug.getinfo") << QByteArray("debug.getinfo(1)") << true << runFailed << refused("debug.getinfo");
-    QTest::newRow("through rawget") << QByteArray("rawget(_G, 'io').popen('ls')") << true << runFailed << refused("io.popen");
-    QTest::newRow("alias of a function") << QByteArray("my_exec('true')") << true << runFailed << refused("os.execute");
-    QTest::newRow("alias of a library") << QByteArray("my_os.execute('true')") << true << runFailed << refused("os.execute");
-    QTest::newRow("alias of a loader list") << QByteArray("my_loaders[2]('x')") << true << runFailed
-                                            << refused("package.loaders[2]");
-    QTest::newRow("inside a defined function")
-        << QByteArray("function zt_exec_test() return os.execute('true') end zt_exec_test()") << true << runFailed
-        << refused("os.execute");
-    QTest::newRow("precompiled") << precompiled() << true << loadFailed << refused("precompiled code");
-    QTest::newRow("precompiled from a trusted unit") << precompiled() << false << done << QString();
-    QTest::newRow("string, table, math")
-        << QByteArray("assert(('abc'):upper() == 'ABC' and string.format('%02x', 10) == '0a'"
-                      " and table.concat({1, 2}, ',') == '1,2' and math.floor(2.5) == 2)")
-        << true << done << QString();
-    QTest::newRow("time") << QByteArray("assert(type(os.time()) == 'number' and type(os.date('%Y')) == 'string')")
-                          << true << done << QString();
-    QTest::newRow("string metatable hidden") << QByteArray("assert(getmetatable('') == nil)") << true << done << QString();
-    QTest::newRow("what local scripts left")
-        << QByteArray("reg('a'); reg('b'); assert(#registry == 2 and shared_value == 42)") << true << done << QString();
-    QTest::newRow("zt library") << QByteArray("assert(type(zt.gpio.get) == 'function' and require('zt').log == zt.log)")
-                                << true << done << QString();
-    QTest::newRow("_G is the sandbox") << QByteArray("x_local = 1; assert(_G.x_local == 1)") << true << done << QString();
-    QTest::newRow("not Lua") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << true << loadFailed
-                             << QStringLiteral("zovan_tools_tests");
-    QTest::newRow("run error") << QByteArray("local x = nil; x.y = 1") << true << runFailed
-                               << QStringLiteral("attempt to index");
+    QTest::newRow("getfenv") << QByteArray("getfenv(0)") << true << runFailed << refused("getfenv");
+    QTest::newRow("precompiled") << precompiled() << true << int(cLuaState::LoadFailed) << refused("precompiled code");
+    QTest::newRow("precompiled from a trusted unit") << precompiled() << false << int(cLuaState::Done) << QString();
+    QTest::newRow("what stays allowed")
+        << QByteArray("assert(('abc'):upper() == 'ABC' and table.concat({1, 2}, ',') == '1,2' and math.floor(2.5) == 2)\n"
+                      "assert(type(os.time()) == 'number' and getmetatable('') == nil and require('zt').log == zt.log)\n"
+                      "reg('a'); assert(#registry == 1 and shared_value == 42)")
+        << true << int(cLuaState::Done) << QString();
     QTest::newRow("error with a table") << QByteArray("error({})") << false << runFailed
                                         << QStringLiteral("(error object is not a string)");
 }
@@ -187,8 +175,6 @@ void tst_LuaSandbox::enumerationReading_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<bool>("ok");
     QTest::newRow("stops at an empty name") << "return { 'a', 'b', '', 'c' }" << QStringList{"a", "b"} << true;
-    QTest::newRow("stops at a table") << "return { 'a', {}, 'b' }" << QStringList{"a"} << true;
-    QTest::newRow("not a table") << "return 'a'" << QStringList() << false;
     QTest::newRow("raises") << "error('broken')" << QStringList() << false;
     // The raise inside the read is caught: no Lua error may reach an unprotected call.
     QTest::newRow("metatable that raises") << "return setmetatable({}, {__index = function() error('x') end})"
@@ -213,7 +199,6 @@ void tst_LuaSandbox::quitEndsRunawayScripts_data()
 {
     QTest::addColumn<QByteArray>("code");
     QTest::newRow("loop that catches errors") << QByteArray("while true do pcall(function() while true do end end) end");
-    QTest::newRow("endless coroutine") << QByteArray("coroutine.wrap(function() while true do end end)()");
     QTest::newRow("endless recursion in pcall") << QByteArray("local function f() pcall(f) f() end while true do pcall(f) end");
 }
 
