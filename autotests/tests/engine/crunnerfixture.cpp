@@ -123,29 +123,23 @@ cTestHandle cRunnerFixture::handle(int row) const
     return rowHandle(m_model.get(), row);
 }
 
-void cRunnerFixture::queue(int row)
+void cRunnerFixture::queue(int row, bool cancel)
 {
     const auto at = [&](int column) { return m_model->index(row, column); };
-    m_runner->queueTest(at(NameColumn), at(StatusColumn), at(TimeColumn), at(InfoColumn), at(StatisticsColumn));
-}
-
-void cRunnerFixture::cancel(int row)
-{
-    const auto at = [&](int column) { return m_model->index(row, column); };
-    m_runner->cancelTest(at(NameColumn), at(StatusColumn), at(TimeColumn), at(InfoColumn), at(StatisticsColumn));
-}
-
-bool cRunnerFixture::run(int row)
-{
-    QSignalSpy finished(m_relay.get(), &cRunnerRelay::testFinished);
-    queue(row);
-    return finished.wait(60000);
+    if (cancel)
+        m_runner->cancelTest(at(NameColumn), at(StatusColumn), at(TimeColumn), at(InfoColumn), at(StatisticsColumn));
+    else
+        m_runner->queueTest(at(NameColumn), at(StatusColumn), at(TimeColumn), at(InfoColumn), at(StatisticsColumn));
 }
 
 bool cRunnerFixture::runOne(const QString &body)
 {
     writeTests({{QStringLiteral("T"), body}});
-    return start() == 0 && fillModel() == QStringList{QStringLiteral("T")} && run(0);
+    if (start() != 0 || fillModel() != QStringList{QStringLiteral("T")})
+        return false;
+    QSignalSpy finished(m_relay.get(), &cRunnerRelay::testFinished);
+    queue(0);
+    return finished.wait(60000);
 }
 
 int cRunnerFixture::state(int row) const
@@ -158,42 +152,30 @@ QString cRunnerFixture::details(int row) const
     return m_model->index(row, InfoColumn).data(DetailsRole).toString();
 }
 
-QList<sLogged> cRunnerFixture::logs() const
+QList<sLogged> cRunnerFixture::logsWith(const QString &part) const
 {
     QAbstractItemModel *model = allMessages();
     QList<sLogged> messages;
     for (int row = m_logMark; row < model->rowCount(); ++row) {
         const QModelIndex text = model->index(row, cLogModel::TextColumn);
-        messages.append({text.data().toString(), text.data(cLogModel::LevelRole).toInt(),
-                         model->index(row, cLogModel::SourceColumn).data().toString(),
-                         text.data(cLogModel::GroupRole).toString()});
+        if (text.data().toString().contains(part))
+            messages.append({text.data().toString(), text.data(cLogModel::LevelRole).toInt(),
+                             model->index(row, cLogModel::SourceColumn).data().toString(),
+                             text.data(cLogModel::GroupRole).toString()});
     }
-    return messages;
-}
-
-QList<sLogged> cRunnerFixture::logsWith(const QString &part) const
-{
-    QList<sLogged> messages = logs();
-    messages.removeIf([&](const sLogged &m) { return !m.text.contains(part); });
     return messages;
 }
 
 bool cRunnerFixture::logged(const QString &text, int level, const QString &source, const QString &group) const
 {
-    const QList<sLogged> messages = logs();
+    const QList<sLogged> messages = logsWith(text);
     return std::any_of(messages.cbegin(), messages.cend(), [&](const sLogged &m) {
         return m.text == text && (level < 0 || m.level == level) && (source.isEmpty() || m.source == source)
                && (group.isEmpty() || m.group == group);
     });
 }
 
-int cRunnerFixture::count(const QString &text) const
+bool cRunnerFixture::waitLogged(const QString &text) const
 {
-    const QList<sLogged> messages = logs();
-    return int(std::count_if(messages.cbegin(), messages.cend(), [&](const sLogged &m) { return m.text == text; }));
-}
-
-bool cRunnerFixture::waitLogged(const QString &text, int timeoutMs) const
-{
-    return QTest::qWaitFor([&] { return count(text) > 0; }, timeoutMs);
+    return QTest::qWaitFor([&] { return logged(text); }, 30000);
 }

@@ -44,7 +44,6 @@ public:
     ~cRunnerFixture() { destroyRunner(); }
     Q_DISABLE_COPY_MOVE(cRunnerFixture)
 
-    QString root() const { return m_dir.path(); }
     QString path(const QString &folder, const QString &file) const;
     void writeScript(const QString &folder, const QString &file, const QByteArray &text);
     /** tests/tests.lua with the named test bodies, enumerated in this order. */
@@ -60,22 +59,18 @@ public:
     QStandardItemModel *model() const { return m_model.get(); }
     QStringList fillModel();
     cTestHandle handle(int row) const;
-    void queue(int row);
-    void cancel(int row);
-    /** Queues the row and waits until a test finished. */
-    bool run(int row = 0);
-    /** One test 'T' with the body, set up, listed and run. */
+    void queue(int row, bool cancel = false);
+    void cancel(int row) { queue(row, true); }
+    /** One test 'T' with the body, set up, listed, run and finished. */
     bool runOne(const QString &body);
     int state(int row) const;
     QString details(int row) const;
 
-    QList<sLogged> logs() const;
-    /** Messages whose text contains the part. */
+    /** Messages since the fixture was made whose text contains the part. */
     QList<sLogged> logsWith(const QString &part) const;
     bool logged(const QString &text, int level = -1, const QString &source = QString(),
                 const QString &group = QString()) const;
-    int count(const QString &text) const;
-    bool waitLogged(const QString &text, int timeoutMs = 30000) const;
+    bool waitLogged(const QString &text) const;
 
     static sIODevice defaultDevice();
     static QString luaString(const QString &text);
