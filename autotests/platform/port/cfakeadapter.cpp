@@ -39,15 +39,8 @@ void cFakeAdapter::stop()
     ::unlink(m_path.toLocal8Bit().constData());
 }
 
-int cFakeAdapter::requestCount() const
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_requests;
-}
-
 QByteArray cFakeAdapter::answer(const QByteArray &request)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
     ++m_requests;
     const QList<QByteArray> w = request.split(' ');
     if (w.size() == 3 && w[0] == "GPIO" && w[1] == "GET")
@@ -69,16 +62,11 @@ QByteArray cFakeAdapter::answer(const QByteArray &request)
 
 void cFakeAdapter::run()
 {
-    struct sClient
-    {
-        int fd;
-        QByteArray in;
-    };
-    std::vector<sClient> clients;
+    std::vector<std::pair<int, QByteArray>> clients; // descriptor and what came in so far
     for (;;) {
         std::vector<pollfd> fds {{m_wake[0], POLLIN, 0}, {m_listen, POLLIN, 0}};
-        for (const sClient &c : clients)
-            fds.push_back({c.fd, POLLIN, 0});
+        for (const auto &c : clients)
+            fds.push_back({c.first, POLLIN, 0});
         if (::poll(fds.data(), fds.size(), 1000) < 0)
             continue;
         if (fds[0].revents)
@@ -91,36 +79,35 @@ void cFakeAdapter::run()
         for (size_t i = 2; i < fds.size(); ++i) {
             if (!fds[i].revents)
                 continue;
-            sClient &c = clients[i - 2];
+            auto &[fd, in] = clients[i - 2];
             char chunk[4096];
-            const ssize_t n = ::read(c.fd, chunk, sizeof(chunk));
+            const ssize_t n = ::read(fd, chunk, sizeof(chunk));
             if (n <= 0) {
-                ::close(c.fd);
-                c.fd = -1;
+                ::close(fd);
+                fd = -1;
                 continue;
             }
-            c.in.append(chunk, n);
-            for (qsizetype newline; c.fd >= 0 && (newline = c.in.indexOf('\n')) >= 0;) {
-                const QByteArray request = c.in.left(newline);
-                c.in.remove(0, newline + 1);
-                const QByteArray reply = answer(request);
-                QByteArray out = reply + '\n';
+            in.append(chunk, n);
+            for (qsizetype newline; fd >= 0 && (newline = in.indexOf('\n')) >= 0;) {
+                const QByteArray request = in.left(newline);
+                in.remove(0, newline + 1);
+                QByteArray out = answer(request) + '\n';
                 if (m_mode == Silent)
                     continue;
                 if (m_mode == Garbage)
                     out = request.startsWith("I2C READ") ? "OK zz9\n" : "OK maybe\n";
                 else if (m_mode == Endless)
                     out = QByteArray(64 * 1024, 'a');
-                (void)!::send(c.fd, out.constData(), out.size(), MSG_NOSIGNAL);
+                (void)!::send(fd, out.constData(), out.size(), MSG_NOSIGNAL);
                 if (m_mode == HangUpAfterAnswer) {
-                    ::close(c.fd);
-                    c.fd = -1;
+                    ::close(fd);
+                    fd = -1;
                 }
             }
         }
-        clients.erase(std::remove_if(clients.begin(), clients.end(), [](const sClient &c) { return c.fd < 0; }),
+        clients.erase(std::remove_if(clients.begin(), clients.end(), [](const auto &c) { return c.first < 0; }),
                       clients.end());
     }
-    for (const sClient &c : clients)
-        ::close(c.fd);
+    for (const auto &c : clients)
+        ::close(c.first);
 }

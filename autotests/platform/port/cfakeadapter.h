@@ -3,16 +3,14 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
-#include <QStringList>
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 /**
  * A stand-in for the simulated unit's adapter socket that can also misbehave: stay silent,
  * answer garbage, send an endless line, or hang up after every answer. OUTn loops back to INn;
- * the only I2C chip is at 80 and reads as zeros.
+ * the only I2C chip is at 80 and reads as zeros. Setting an input answers "ERR not an output INn".
  */
 class cFakeAdapter
 {
@@ -21,14 +19,13 @@ public:
 
     explicit cFakeAdapter(const QString &path) : m_path(path) {}
     ~cFakeAdapter() { stop(); }
-    cFakeAdapter(const cFakeAdapter &) = delete;
-    cFakeAdapter &operator=(const cFakeAdapter &) = delete;
+    Q_DISABLE_COPY_MOVE(cFakeAdapter)
 
     bool start();
     void stop();
     void setMode(Mode mode) { m_mode = mode; }
     QString path() const { return m_path; }
-    int requestCount() const;
+    int requestCount() const { return m_requests; }
 
 private:
     void run();
@@ -39,7 +36,6 @@ private:
     int m_wake[2] = {-1, -1};
     std::thread m_thread;
     std::atomic<int> m_mode {Normal};
-    mutable std::mutex m_lock;
-    int m_requests = 0;
-    QHash<QByteArray, bool> m_outputs;
+    std::atomic<int> m_requests {0};
+    QHash<QByteArray, bool> m_outputs; // only the adapter's thread touches it
 };
