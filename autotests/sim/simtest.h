@@ -219,6 +219,9 @@ public:
             testDrain(m_fds[1], 20, &m_texts[1]);
             if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
+                // The rest of what it wrote, up to the end of both pipes.
+                testDrain(m_fds[0], 0, &m_texts[0]);
+                testDrain(m_fds[1], 0, &m_texts[1]);
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
         }

@@ -1,9 +1,7 @@
 // The simulated unit seen from the host's end of its line: its log as the host's parser reads
 // it, command line, boot and readiness, line faults, options and the program.
 
-#include "ctestadapterclient.h"
-#include "ctestline.h"
-#include "ctestprogram.h"
+#include "simtest.h"
 
 #include "sim/csimulatedunit.h"
 
@@ -383,21 +381,13 @@ void tst_SimUnit::optionErrors_data()
     QTest::addColumn<QString>("error");
 
     QTest::newRow("unknown key") << QStringLiteral("speed=9") << QStringLiteral("unknown option 'speed'");
-    QTest::newRow("key case") << QStringLiteral("FLIP=0.1") << QStringLiteral("unknown option 'FLIP'");
     QTest::newRow("no value") << QStringLiteral("flip") << QStringLiteral("malformed option 'flip'");
-    QTest::newRow("no key") << QStringLiteral("=3") << QStringLiteral("malformed option");
     QTest::newRow("rate above 1") << QStringLiteral("flip=1.5") << QStringLiteral("option 'flip'");
-    QTest::newRow("negative rate") << QStringLiteral("drop=-0.1") << QStringLiteral("option 'drop'");
     QTest::newRow("rate not a number") << QStringLiteral("drop=lots") << QStringLiteral("option 'drop'");
-    QTest::newRow("baud text") << QStringLiteral("baud=fast") << QStringLiteral("option 'baud'");
     QTest::newRow("baud zero") << QStringLiteral("baud=0") << QStringLiteral("option 'baud'");
-    QTest::newRow("delay negative") << QStringLiteral("delay-ms=-5") << QStringLiteral("option 'delay-ms'");
     QTest::newRow("hangup zero") << QStringLiteral("hangup=0") << QStringLiteral("option 'hangup'");
-    QTest::newRow("ready fraction") << QStringLiteral("ready-ms=1.5") << QStringLiteral("option 'ready-ms'");
-    QTest::newRow("log rate negative") << QStringLiteral("log-rate=-1") << QStringLiteral("option 'log-rate'");
     QTest::newRow("package other") << QStringLiteral("package=maybe") << QStringLiteral("option 'package'");
     QTest::newRow("fs missing") << QStringLiteral("fs=/nonexistent/zovan") << QStringLiteral("option 'fs'");
-    QTest::newRow("seed negative") << QStringLiteral("seed=-1") << QStringLiteral("option 'seed'");
     QTest::newRow("name empty") << QStringLiteral("name=") << QStringLiteral("option 'name'");
 }
 
