@@ -34,6 +34,18 @@ inline bool testDrain(int fd, int ms, QByteArray *out)
     return true;
 }
 
+// The next line in buffer (filled from fd for up to ms) without its "\n"; empty when none came.
+inline QByteArray testTakeLine(int fd, int ms, QByteArray *buffer)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!buffer->contains('\n') && timer.elapsed() < ms && testDrain(fd, 50, buffer)) {}
+    const qsizetype nl = buffer->indexOf('\n');
+    const QByteArray line = buffer->left(nl < 0 ? 0 : nl);
+    buffer->remove(0, nl + 1);
+    return line;
+}
+
 /** The host's end of a unit's line, opened as any program would (raw termios), and a link transport. */
 class cTestLine final : public iLinkTransport
 {
@@ -52,41 +64,30 @@ public:
         return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
     }
     bool writeAll(const QByteArray &bytes) { return write(bytes.constData(), int(bytes.size())) == bytes.size(); }
-    /** Everything that arrives within ms, or until needle has; hungUp tells whether the line went away. */
-    QByteArray readFor(int ms, bool *hungUp = nullptr, const QByteArray &needle = {})
+    /** Everything that arrives within ms, or until needle has or the line goes away. */
+    QByteArray readFor(int ms, const QByteArray &needle = {})
     {
         QByteArray out;
         QElapsedTimer timer;
         timer.start();
-        bool alive = true;
-        for (qint64 left = ms; alive && left > 0 && (needle.isEmpty() || !out.contains(needle)); left = ms - timer.elapsed())
-            alive = testDrain(m_fd, int(qMin<qint64>(left, 50)), &out);
-        if (hungUp)
-            *hungUp = !alive;
+        for (qint64 left = ms; left > 0 && (needle.isEmpty() || !out.contains(needle)); left = ms - timer.elapsed()) {
+            if (!testDrain(m_fd, int(qMin<qint64>(left, 50)), &out))
+                break;
+        }
         return out;
     }
-    bool readUntil(const QByteArray &needle, int ms, QByteArray *seen = nullptr)
-    {
-        const QByteArray out = readFor(ms, nullptr, needle);
-        if (seen)
-            *seen = out;
-        return out.contains(needle);
-    }
+    bool readUntil(const QByteArray &needle, int ms) { return readFor(ms, needle).contains(needle); }
 
     int write(const char *data, int length) override
     {
         int done = 0;
         QElapsedTimer timer;
         timer.start();
-        while (done < length && timer.elapsed() < 5000) {
-            const ssize_t n = ::write(m_fd, data + done, size_t(length - done));
-            if (n < 0 && errno != EAGAIN && errno != EINTR)
-                return done > 0 ? done : -1;
-            pollfd p {m_fd, POLLOUT, 0};
-            if (n > 0)
+        for (pollfd p {m_fd, POLLOUT, 0}; done < length && timer.elapsed() < 5000; ::poll(&p, 1, 50)) {
+            if (const ssize_t n = ::write(m_fd, data + done, size_t(length - done)); n > 0)
                 done += int(n);
-            else
-                ::poll(&p, 1, 50);
+            else if (errno != EAGAIN && errno != EINTR)
+                return done > 0 ? done : -1;
         }
         return done;
     }
@@ -136,16 +137,7 @@ public:
         return true;
     }
     /** The next answer line without its "\n"; empty after 3 s without one. */
-    QByteArray answer()
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_in.contains('\n') && timer.elapsed() < 3000 && testDrain(m_fd, 100, &m_in)) {}
-        const qsizetype nl = m_in.indexOf('\n');
-        const QByteArray line = m_in.left(nl < 0 ? 0 : nl);
-        m_in.remove(0, nl + 1);
-        return line;
-    }
+    QByteArray answer() { return testTakeLine(m_fd, 3000, &m_in); }
     QByteArray request(const QByteArray &line) { return send(line + '\n') ? answer() : QByteArray(); }
 
 private:
@@ -193,16 +185,7 @@ public:
         return m_pid > 0;
     }
     /** One line of standard output without its "\n"; empty when none came within ms. */
-    QByteArray readLine(int ms)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_texts[0].contains('\n') && timer.elapsed() < ms && testDrain(m_fds[0], 50, &m_texts[0])) {}
-        const qsizetype nl = m_texts[0].indexOf('\n');
-        const QByteArray line = m_texts[0].left(nl < 0 ? 0 : nl);
-        m_texts[0].remove(0, nl + 1);
-        return line;
-    }
+    QByteArray readLine(int ms) { return testTakeLine(m_fds[0], ms, &m_texts[0]); }
     void terminate()
     {
         if (m_pid > 0)
@@ -214,14 +197,12 @@ public:
         QElapsedTimer timer;
         timer.start();
         for (int status = 0; timer.elapsed() < ms;) {
-            // Drained on the way, so a chatty program never blocks on a full pipe.
+            const bool ended = ::waitpid(m_pid, &status, WNOHANG) == m_pid;
+            // Drained on the way, so a chatty program never blocks on a full pipe; to the end once it has gone.
             testDrain(m_fds[0], 0, &m_texts[0]);
-            testDrain(m_fds[1], 20, &m_texts[1]);
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            testDrain(m_fds[1], ended ? 0 : 20, &m_texts[1]);
+            if (ended) {
                 m_pid = -1;
-                // The rest of what it wrote, up to the end of both pipes.
-                testDrain(m_fds[0], 0, &m_texts[0]);
-                testDrain(m_fds[1], 0, &m_texts[1]);
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             }
         }
