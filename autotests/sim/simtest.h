@@ -186,11 +186,7 @@ public:
     }
     /** One line of standard output without its "\n"; empty when none came within ms. */
     QByteArray readLine(int ms) { return testTakeLine(m_fds[0], ms, &m_texts[0]); }
-    void terminate()
-    {
-        if (m_pid > 0)
-            ::kill(m_pid, SIGTERM);
-    }
+    void terminate() { if (m_pid > 0) ::kill(m_pid, SIGTERM); }
     /** Waits up to ms for the end; the exit code, or -1 when it ended by a signal or still runs. */
     int waitForExitCode(int ms)
     {
