@@ -76,19 +76,6 @@ QByteArray putArgs(quint32 size, quint32 crc, const QByteArray &path, const QByt
     return a + path + inlineData;
 }
 
-QList<sLinkFrame> answers(cLinkServer *server)
-{
-    const QByteArray wire = server->takeOutput(1 << 20);
-    cLinkDecoder dec;
-    QList<sLinkChunk> out;
-    dec.feed(wire.constData(), int(wire.size()), &out);
-    QList<sLinkFrame> frames;
-    for (const auto &c : out)
-        if (c.isFrame)
-            frames.append(c.frame);
-    return frames;
-}
-
 } // namespace
 
 class tst_LinkTransfer : public QObject
@@ -109,10 +96,8 @@ private slots:
 };
 
 // About one 1 KiB frame in five damaged on the noisy lines: far worse than a real serial cable.
-const std::pair<const char *, sLinkFaults> kLines[] = {{"clean", faults(0, 0)},
-                                                       {"flips", faults(2e-4, 0)},
-                                                       {"flips+drops+delay", faults(1e-4, 1e-4, 15)},
-                                                       {"slow noisy", faults(2e-4, 0, 0, 57600)}};
+const std::pair<const char *, sLinkFaults> kLines[] = {{"clean", faults(0, 0)}, {"flips", faults(2e-4, 0)},
+    {"flips+drops+delay", faults(1e-4, 1e-4, 15)}, {"slow noisy", faults(2e-4, 0, 0, 57600)}};
 
 void tst_LinkTransfer::transfer_data()
 {
@@ -271,6 +256,8 @@ void tst_LinkTransfer::largestFramesPass()
     QByteArray got;
     QVERIFY2(rig.client->putFile(path, data) && rig.client->getFile(path, &got), qPrintable(rig.client->lastError()));
     QVERIFY(got == data);
+    QVERIFY(!rig.client->putFile(path + 'p', data));
+    QCOMPARE(rig.client->lastError(), QStringLiteral("Bad path"));
 }
 
 void tst_LinkTransfer::refusalsKeepFiles()
@@ -324,11 +311,16 @@ void tst_LinkTransfer::rawRequests()
     cMemoryUnit unit;
     cLinkServer server(&unit);
     server.feed(frame);
-    const QList<sLinkFrame> out = answers(&server);
-    QCOMPARE(out.size(), 1);
-    QCOMPARE(out[0].id, quint16(4));
-    QCOMPARE(int(quint8(out[0].payload[0])), status);
-    QVERIFY2(out[0].payload.contains(message), out[0].payload.constData());
+    const QByteArray wire = server.takeOutput(1 << 20);
+    cLinkDecoder dec;
+    QList<sLinkChunk> out;
+    dec.feed(wire.constData(), int(wire.size()), &out);
+    QCOMPARE(out.size(), 1); // one answer frame, nothing else
+    QVERIFY(out[0].isFrame);
+    const sLinkFrame &answer = out[0].frame;
+    QCOMPARE(answer.id, quint16(4));
+    QCOMPARE(int(quint8(answer.payload[0])), status);
+    QVERIFY2(answer.payload.contains(message), answer.payload.constData());
     QCOMPARE(unit.files().keys(), status == zlink::StatusOk ? QByteArrayList{"/x"} : QByteArrayList());
     QVERIFY(!server.hasWork());
 }
