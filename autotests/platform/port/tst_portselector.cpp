@@ -9,13 +9,15 @@
 
 namespace {
 
-sIODevice unit(const QString &id, const QString &name, const QString &path)
+// Registers unit "u:<name>" on port /dev/tty<name>.
+void plug(const QString &name)
 {
     sIODevice device;
-    device.id = id;
+    device.id = QStringLiteral("u:") + name;
     device.name = name;
-    device.devices.append(sIOSubDevice {nullptr, QStringLiteral("serial"), QStringLiteral("serial"), path, {}});
-    return device;
+    device.devices.append(sIOSubDevice {nullptr, QStringLiteral("serial"), QStringLiteral("serial"),
+                                        QStringLiteral("/dev/tty") + name, {}});
+    port::registerUnit(device);
 }
 
 QStringList ids(const QList<sIODevice> &devices)
@@ -34,135 +36,92 @@ constexpr int kWaitMs = 8000;
 class tst_PortSelector : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void showsNameAndPortOfListedUnits();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // Only the units the test registers: no adapter file, no serial ports of this machine.
+        qputenv("ZOVAN_ADAPTERS", m_dir.filePath(QStringLiteral("none.ini")).toLocal8Bit());
+        qputenv("ZOVAN_SCAN_SYSTEM_PORTS", "0");
+    }
+    void cleanup()
+    {
+        for (const sIODevice &device : port::enumerate())
+            port::unregisterUnit(device.id);
+    }
     void keepsChoiceAcrossRescans();
     void reportsAvailabilityChanges();
-    void refreshButtonScansWhileStopped();
-
-private:
-    QTemporaryDir m_dir;
 };
-
-void tst_PortSelector::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    // Only the units the test registers: no adapter file, no serial ports of this machine.
-    qputenv("ZOVAN_ADAPTERS", m_dir.filePath(QStringLiteral("none.ini")).toLocal8Bit());
-    qputenv("ZOVAN_SCAN_SYSTEM_PORTS", "0");
-}
-
-void tst_PortSelector::cleanup()
-{
-    for (const sIODevice &device : port::enumerate())
-        port::unregisterUnit(device.id);
-}
-
-void tst_PortSelector::showsNameAndPortOfListedUnits()
-{
-    port::registerUnit(unit(QStringLiteral("u:1"), QStringLiteral("Bench one"), QStringLiteral("/dev/tty1")));
-    port::registerUnit(unit(QStringLiteral("u:2"), QStringLiteral("Bench two"), QStringLiteral("/dev/pts/3")));
-    cPortSelector selector(nullptr, {QStringLiteral("Bench two")});
-    QSignalSpy content(&selector, &cPortSelector::hasContent);
-    QVERIFY(content.isValid());
-    selector.startScan();
-    QVERIFY(content.wait(kWaitMs));
-
-    QCOMPARE(ids(selector.devices()), QStringList {"u:2"});
-    auto *combo = selector.findChild<QComboBox *>();
-    QVERIFY(combo);
-    QCOMPARE(combo->count(), 1);
-    QCOMPARE(combo->itemText(0), QStringLiteral("Bench two (/dev/pts/3)"));
-    QCOMPARE(selector.currentDevice().devices.first().id, QStringLiteral("/dev/pts/3"));
-}
 
 void tst_PortSelector::keepsChoiceAcrossRescans()
 {
-    port::registerUnit(unit(QStringLiteral("u:a"), QStringLiteral("A"), QStringLiteral("/dev/ttyA")));
-    port::registerUnit(unit(QStringLiteral("u:b"), QStringLiteral("B"), QStringLiteral("/dev/ttyB")));
-    cPortSelector selector(nullptr, {});
-    selector.setMode(1);
+    plug(QStringLiteral("A"));
+    plug(QStringLiteral("X")); // not one of the names asked for: never offered
+    plug(QStringLiteral("B"));
+    cPortSelector selector(nullptr, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     QSignalSpy changed(&selector, &cPortSelector::currentDeviceChanged);
     QVERIFY(changed.isValid());
     selector.startScan();
-    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), (QStringList {"u:a", "u:b"}), kWaitMs);
-    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:a"));
-
-    // The operator picks B.
+    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), (QStringList {"u:A", "u:B"}), kWaitMs);
     auto *combo = selector.findChild<QComboBox *>();
     QVERIFY(combo);
+    QCOMPARE(combo->itemText(1), QStringLiteral("B (/dev/ttyB)"));
     changed.clear();
-    combo->setCurrentIndex(1);
+    combo->setCurrentIndex(1); // the operator picks B
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:b"));
+    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:B"));
 
     // A unit appears ahead of B and A moves behind it: B stays chosen, without a change signal.
-    port::unregisterUnit(QStringLiteral("u:a"));
-    port::registerUnit(unit(QStringLiteral("u:c"), QStringLiteral("C"), QStringLiteral("/dev/ttyC")));
-    port::registerUnit(unit(QStringLiteral("u:a"), QStringLiteral("A"), QStringLiteral("/dev/ttyA")));
+    port::unregisterUnit(QStringLiteral("u:A"));
+    plug(QStringLiteral("C"));
+    plug(QStringLiteral("A"));
     changed.clear();
-    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), (QStringList {"u:b", "u:c", "u:a"}), kWaitMs);
-    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:b"));
+    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), (QStringList {"u:B", "u:C", "u:A"}), kWaitMs);
+    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:B"));
     QCOMPARE(combo->currentIndex(), 0);
     QCOMPARE(changed.count(), 0);
 
-    // B goes away (unplugged): another unit is offered and the change is told.
-    port::unregisterUnit(QStringLiteral("u:b"));
-    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), (QStringList {"u:c", "u:a"}), kWaitMs);
+    // B is unplugged, then comes back: another unit meanwhile, and the operator's choice after.
+    port::unregisterUnit(QStringLiteral("u:B"));
+    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), (QStringList {"u:C", "u:A"}), kWaitMs);
     QVERIFY(changed.count() >= 1);
     QVERIFY(!selector.currentDevice().isNull());
-
-    // B comes back: the operator's choice returns with it.
-    port::registerUnit(unit(QStringLiteral("u:b"), QStringLiteral("B"), QStringLiteral("/dev/ttyB")));
-    QTRY_COMPARE_WITH_TIMEOUT(selector.currentDevice().id, QStringLiteral("u:b"), kWaitMs);
+    plug(QStringLiteral("B"));
+    QTRY_COMPARE_WITH_TIMEOUT(selector.currentDevice().id, QStringLiteral("u:B"), kWaitMs);
 }
 
 void tst_PortSelector::reportsAvailabilityChanges()
 {
     cPortSelector selector(nullptr, {});
-    QSignalSpy content(&selector, &cPortSelector::hasContent);
-    QVERIFY(content.isValid());
-    selector.startScan();
-    QVERIFY(content.wait(kWaitMs));
-    // Two more scans with nothing new: no repeats.
-    QTest::qWait(2 * cPortSelector::kScanIntervalMs + 300);
-    QCOMPARE(content.count(), 1);
-    QCOMPARE(content.takeFirst().at(0).toBool(), false);
-    QVERIFY(selector.currentDevice().isNull());
-
-    port::registerUnit(unit(QStringLiteral("u:late"), QStringLiteral("Late"), QStringLiteral("/dev/ttyL")));
-    QVERIFY(content.wait(kWaitMs));
-    QCOMPARE(content.takeFirst().at(0).toBool(), true);
-    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:late"));
-
-    port::unregisterUnit(QStringLiteral("u:late"));
-    QVERIFY(content.wait(kWaitMs));
-    QCOMPARE(content.takeFirst().at(0).toBool(), false);
-    QVERIFY(selector.currentDevice().isNull());
-}
-
-void tst_PortSelector::refreshButtonScansWhileStopped()
-{
-    cPortSelector selector(nullptr, {});
     selector.setMode(1);
     QSignalSpy content(&selector, &cPortSelector::hasContent);
     QVERIFY(content.isValid());
     selector.startScan();
     QVERIFY(content.wait(kWaitMs));
-    selector.stopScan();
-    QVERIFY(!selector.isScanning());
+    QTest::qWait(2 * cPortSelector::kScanIntervalMs + 300); // two more scans with nothing new: no repeats
+    QCOMPARE(content.count(), 1);
+    QCOMPARE(content.takeFirst().at(0).toBool(), false);
 
-    port::registerUnit(unit(QStringLiteral("u:new"), QStringLiteral("New"), QStringLiteral("/dev/ttyN")));
+    plug(QStringLiteral("L"));
+    QVERIFY(content.wait(kWaitMs));
+    QCOMPARE(content.takeFirst().at(0).toBool(), true);
+    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:L"));
+    port::unregisterUnit(QStringLiteral("u:L"));
+    QVERIFY(content.wait(kWaitMs));
+    QCOMPARE(content.takeFirst().at(0).toBool(), false);
+    QVERIFY(selector.currentDevice().isNull());
+
+    // Stopped, nothing changes until the refresh button asks for one scan.
+    selector.stopScan();
+    plug(QStringLiteral("N"));
     QTest::qWait(cPortSelector::kScanIntervalMs + 300);
     QVERIFY(selector.devices().isEmpty());
-
     auto *button = selector.findChild<QToolButton *>();
     QVERIFY(button);
     button->click();
-    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), QStringList {"u:new"}, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(ids(selector.devices()), QStringList {"u:N"}, kWaitMs);
 }
 
 QTEST_MAIN(tst_PortSelector)
