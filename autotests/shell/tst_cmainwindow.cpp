@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -118,11 +119,13 @@ private:
     std::unique_ptr<cMainWindow> makeWindow(const std::set<int> &emptySlots = {}, const std::set<int> &withSelector = {});
     cRecordingPage *page(int slot) const { return m_pages.value(slot); }
     static QStackedWidget *stack(cMainWindow *window) { return window->findChild<QStackedWidget *>(); }
-    static QActionGroup *group(cMainWindow *window)
+    static QActionGroup *group(cMainWindow *window) { return window->findChild<QActionGroup *>(QStringLiteral("pageActions")); }
+    static QAction *pageAction(cMainWindow *window, const QString &key)
     {
-        return window->findChild<QActionGroup *>(QStringLiteral("pageActions"));
+        const QList<QAction *> actions = group(window)->actions();
+        const auto it = std::find_if(actions.cbegin(), actions.cend(), [&key](QAction *a) { return a->objectName() == key; });
+        return it == actions.cend() ? nullptr : *it;
     }
-    static QAction *pageAction(cMainWindow *window, const QString &key);
     static QString checkedKey(cMainWindow *window)
     {
         return group(window)->checkedAction() ? group(window)->checkedAction()->objectName() : QString();
@@ -152,15 +155,6 @@ std::unique_ptr<cMainWindow> tst_cMainWindow::makeWindow(const std::set<int> &em
         return fake;
     };
     return std::make_unique<cMainWindow>(nullptr, factory);
-}
-
-QAction *tst_cMainWindow::pageAction(cMainWindow *window, const QString &key)
-{
-    for (QAction *action : group(window)->actions()) {
-        if (action->objectName() == key)
-            return action;
-    }
-    return nullptr;
 }
 
 void tst_cMainWindow::titleSelectorAndMessage()
@@ -197,7 +191,6 @@ void tst_cMainWindow::restoreCurrentPage_data()
     QTest::addColumn<bool>("switched");       // outside engineering mode
 
     QTest::newRow("nothing stored") << QVariant() << "Flash" << "Flash" << true;
-    QTest::newRow("Device") << QVariant("Device") << "Device" << "Device" << true;
     QTest::newRow("old Testing key") << QVariant("Testing") << "Testing2" << "Testing2" << true;
     QTest::newRow("Files") << QVariant("Files") << "Flash" << "Files" << true;
     QTest::newRow("DevTest") << QVariant("DevTest") << "Flash" << "DevTest" << false;
@@ -298,8 +291,9 @@ void tst_cMainWindow::consolePages()
     QCOMPARE(console->pageCount(), before);
 
     // Known groups get their own title, any other is shown under its name.
-    const QList<QPair<QString, QString>> titles{{"FLASH", "Firmware"}, {"LOCAL_BDM", "Local BDM"}, {"CONVERT", "Conversion"},
-                                                {"TEST", "Tests"}, {"PARAM", "Parameters"}, {"SHELL_AUTOTEST", "SHELL_AUTOTEST"}};
+    const QList<QPair<QString, QString>> titles{{"FLASH", "Firmware"}, {"LOCAL_BDM", "Local BDM"},
+                                                {"CONVERT", "Conversion"}, {"TEST", "Tests"}, {"PARAM", "Parameters"},
+                                                {"SHELL_AUTOTEST", "SHELL_AUTOTEST"}};
     for (const auto &[group, title] : titles) {
         logs::add(QStringLiteral("console title check"), 1, QStringLiteral("LOCAL"), group);
         flushLog();
