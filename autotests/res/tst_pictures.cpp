@@ -83,7 +83,8 @@ private slots:
         const QIcon icon(path);
         for (int size : kShownSizes) {
             const QPixmap pixmap = icon.pixmap(QSize(size, size));
-            QVERIFY2(pixmap.size() == QSize(size, size) && look(pixmap.toImage()).coverage > 0.1, qPrintable(QString::number(size)));
+            QVERIFY2(pixmap.size() == QSize(size, size) && look(pixmap.toImage()).coverage > 0.1,
+                     qPrintable(QString::number(size)));
         }
     }
 
