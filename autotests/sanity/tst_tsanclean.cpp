@@ -8,11 +8,9 @@
 #include <QSemaphore>
 #include <QTest>
 #include <QThread>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -116,40 +114,24 @@ class tst_TsanClean : public QObject
     Q_OBJECT
 
 private slots:
-    void atomicIntFromTwoThreads();
-    void mutexGuardedIntFromTwoQThreads();
+    void countersFromTwoThreads();
     void queuedSignalsCarryValues();
     void invokeMethodReachesGuiThread();
     void semaphoreRequestsAnsweredBySignal();
-    void semaphoreHandsOverResult();
-    void waitConditionHandsOverUnderMutex();
-    void resultReadAfterWait_data();
-    void resultReadAfterWait();
     void workerDestroyedAfterWait();
 };
 
-void tst_TsanClean::atomicIntFromTwoThreads()
+// A counter bumped from two threads, once as an atomic and once under a mutex.
+void tst_TsanClean::countersFromTwoThreads()
 {
-    std::atomic<int> counter{0};
-    auto bump = [&counter] {
-        for (int i = 0; i < 100000; ++i)
-            counter.fetch_add(1, std::memory_order_relaxed);
-    };
-    std::thread first(bump);
-    std::thread second(bump);
-    first.join();
-    second.join();
-    QCOMPARE(counter.load(), 200000);
-}
-
-void tst_TsanClean::mutexGuardedIntFromTwoQThreads()
-{
+    std::atomic<int> atomicCounter{0};
     QMutex lock;
-    int counter = 0;
+    int guardedCounter = 0;
     auto bump = [&] {
         for (int i = 0; i < kRounds; ++i) {
+            atomicCounter.fetch_add(1, std::memory_order_relaxed);
             QMutexLocker locker(&lock);
-            ++counter;
+            ++guardedCounter;
         }
     };
     std::unique_ptr<QThread> first(QThread::create(bump));
@@ -158,8 +140,9 @@ void tst_TsanClean::mutexGuardedIntFromTwoQThreads()
     second->start();
     QVERIFY(first->wait(kWaitMs));
     QVERIFY(second->wait(kWaitMs));
+    QCOMPARE(atomicCounter.load(), 2 * kRounds);
     QMutexLocker locker(&lock);
-    QCOMPARE(counter, 2 * kRounds);
+    QCOMPARE(guardedCounter, 2 * kRounds);
 }
 
 void tst_TsanClean::queuedSignalsCarryValues()
@@ -208,93 +191,9 @@ void tst_TsanClean::semaphoreRequestsAnsweredBySignal()
     QVERIFY(worker.wait(kWaitMs));
 }
 
-// The worker fills plain data, then releases; the taker reads only after acquiring.
-void tst_TsanClean::semaphoreHandsOverResult()
-{
-    QSemaphore ready;
-    QSemaphore consumed;
-    QList<int> slot;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        for (int round = 0; round < 200; ++round) {
-            if (!consumed.tryAcquire(1, kWaitMs))
-                return;
-            slot = QList<int>(round % 7 + 1, round);
-            ready.release();
-        }
-    }));
-    worker->start();
-    for (int round = 0; round < 200; ++round) {
-        consumed.release();
-        QVERIFY(ready.tryAcquire(1, kWaitMs));
-        QCOMPARE(slot.size(), round % 7 + 1);
-        QCOMPARE(slot.first(), round);
-    }
-    QVERIFY(worker->wait(kWaitMs));
-}
-
-// The blocking pattern of Qt's serial-port example: requests and answers under one mutex,
-// the worker sleeping on a wait condition in between.
-void tst_TsanClean::waitConditionHandsOverUnderMutex()
-{
-    QMutex lock;
-    QWaitCondition changed;
-    int request = 0;
-    int answer = 0;
-    bool quit = false;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        QMutexLocker locker(&lock);
-        while (!quit) {
-            if (request != 0) {
-                answer = request * 3;
-                request = 0;
-                changed.wakeAll();
-            }
-            changed.wait(&lock, QDeadlineTimer(100));
-        }
-    }));
-    worker->start();
-    for (int i = 1; i <= 200; ++i) {
-        QMutexLocker locker(&lock);
-        request = i;
-        changed.wakeAll();
-        while (answer != 3 * i)
-            QVERIFY(changed.wait(&lock, QDeadlineTimer(kWaitMs)));
-    }
-    {
-        QMutexLocker locker(&lock);
-        quit = true;
-        changed.wakeAll();
-    }
-    QVERIFY(worker->wait(kWaitMs));
-}
-
-void tst_TsanClean::resultReadAfterWait_data()
-{
-    QTest::addColumn<bool>("finishedBeforeWait");
-    QTest::newRow("still running") << false;
-    QTest::newRow("already finished") << true;
-}
-
-// A worker's own results, read by the thread that waited for it to finish; wait() must be a
-// synchronisation point whether it blocks or finds the thread finished.
-void tst_TsanClean::resultReadAfterWait()
-{
-    QFETCH(bool, finishedBeforeWait);
-    QList<int> results;
-    std::unique_ptr<QThread> worker(QThread::create([&results] {
-        for (int i = 0; i < kRounds; ++i)
-            results.append(i * i);
-    }));
-    worker->start();
-    if (finishedBeforeWait) {
-        QTRY_VERIFY_WITH_TIMEOUT(worker->isFinished(), kWaitMs);
-    }
-    QVERIFY(worker->wait(kWaitMs));
-    QCOMPARE(results.size(), kRounds);
-    QCOMPARE(results.last(), (kRounds - 1) * (kRounds - 1));
-}
-
-// The workers' destructors: stop flag, bounded wait, then the members go away.
+// The workers' destructors: stop flag, bounded wait, then the members go away. wait() must
+// also order the worker's plain results before the reader, whether it blocks or finds the
+// thread already finished.
 void tst_TsanClean::workerDestroyedAfterWait()
 {
     for (int round = 0; round < 20; ++round) {
@@ -306,6 +205,18 @@ void tst_TsanClean::workerDestroyedAfterWait()
         worker->stop();
         QVERIFY(worker->wait(kWaitMs));
         worker.reset();
+
+        QList<int> results;
+        std::unique_ptr<QThread> filler(QThread::create([&results] {
+            for (int i = 0; i < 200; ++i)
+                results.append(i * i);
+        }));
+        filler->start();
+        if (round % 2) {
+            QTRY_VERIFY_WITH_TIMEOUT(filler->isFinished(), kWaitMs);
+        }
+        QVERIFY(filler->wait(kWaitMs));
+        QCOMPARE(results.size(), 200);
     }
 }
 

@@ -6,14 +6,12 @@
 #include "platform/logging/widget/clogwidget.h"
 #include "platform/ztk/clangmanager.h"
 #include "platform/ztk/cpageselector.h"
-#include "shell/caboutdialog.h"
 #include "shell/contract/ipage.h"
 #include "shell/engineeringmode.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -24,6 +22,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -34,10 +33,8 @@ class cRecordingPage : public QWidget, public iPage
 {
 public:
     cRecordingPage(int slot, QStringList *journal, QWidget *parent, bool withSelector)
-        : QWidget(parent)
-        , m_slot(slot)
-        , m_journal(journal)
-        , m_selector(withSelector ? new QLabel(QStringLiteral("selector"), this) : nullptr)
+        : QWidget(parent), m_slot(slot), m_journal(journal),
+          m_selector(withSelector ? new QLabel(QStringLiteral("selector"), this) : nullptr)
     {
     }
 
@@ -108,8 +105,6 @@ private slots:
     void titleSelectorAndMessage();
     void restoreCurrentPage_data();
     void restoreCurrentPage();
-    void selectorFrame_data();
-    void selectorFrame();
     void strayKeys();
     void pageContract();
     void consolePages();
@@ -117,7 +112,6 @@ private slots:
     void corruptSettings_data();
     void corruptSettings();
     void statusPictures();
-    void dialogs();
     void languageMenu();
     void realPagesOpen();
 
@@ -125,11 +119,13 @@ private:
     std::unique_ptr<cMainWindow> makeWindow(const std::set<int> &emptySlots = {}, const std::set<int> &withSelector = {});
     cRecordingPage *page(int slot) const { return m_pages.value(slot); }
     static QStackedWidget *stack(cMainWindow *window) { return window->findChild<QStackedWidget *>(); }
-    static QActionGroup *group(cMainWindow *window)
+    static QActionGroup *group(cMainWindow *window) { return window->findChild<QActionGroup *>(QStringLiteral("pageActions")); }
+    static QAction *pageAction(cMainWindow *window, const QString &key)
     {
-        return window->findChild<QActionGroup *>(QStringLiteral("pageActions"));
+        const QList<QAction *> actions = group(window)->actions();
+        const auto it = std::find_if(actions.cbegin(), actions.cend(), [&key](QAction *a) { return a->objectName() == key; });
+        return it == actions.cend() ? nullptr : *it;
     }
-    static QAction *pageAction(cMainWindow *window, const QString &key);
     static QString checkedKey(cMainWindow *window)
     {
         return group(window)->checkedAction() ? group(window)->checkedAction()->objectName() : QString();
@@ -161,15 +157,6 @@ std::unique_ptr<cMainWindow> tst_cMainWindow::makeWindow(const std::set<int> &em
     return std::make_unique<cMainWindow>(nullptr, factory);
 }
 
-QAction *tst_cMainWindow::pageAction(cMainWindow *window, const QString &key)
-{
-    for (QAction *action : group(window)->actions()) {
-        if (action->objectName() == key)
-            return action;
-    }
-    return nullptr;
-}
-
 void tst_cMainWindow::titleSelectorAndMessage()
 {
     const QString text = QStringLiteral("Running in engineering mode");
@@ -184,28 +171,16 @@ void tst_cMainWindow::titleSelectorAndMessage()
     QStringList keys;
     for (const QAction *action : selector->actions())
         keys << action->objectName();
-    QCOMPARE(selector->iconSize(), QSize(64, 64));
-    QCOMPARE(selector->orientation(), Qt::Vertical);
     // "Testing", and "Files" outside engineering mode, are actions of the group without a button.
     QVERIFY(pageAction(window.get(), QStringLiteral("Testing")));
     QVERIFY(pageAction(window.get(), QStringLiteral("Files")));
     QCOMPARE(countRows(all, text) - before, engineering() ? 1 : 0);
-    if (!engineering()) {
-        QCOMPARE(window->windowTitle(), QStringLiteral("ZOVAN Tools 1.8.12"));
-        QCOMPARE(keys, QStringList({"Flash", "Device", "Testing2", "Logs"}));
-        QCOMPARE(stack(window.get())->count(), 6);
-        QVERIFY(!pageAction(window.get(), QStringLiteral("DevTest")));
-        return;
-    }
-    QCOMPARE(window->windowTitle(), QStringLiteral("ZOVAN Tools 1.8.12 - Engineering mode"));
-    QCOMPARE(keys, QStringList({"Flash", "Device", "Testing2", "Logs", "Files", "DevTest"}));
-    QCOMPARE(stack(window.get())->count(), 7);
-    QAbstractItemModel *local = logs::get()->groupModel(QStringLiteral("LOCAL"));
-    QVERIFY(local);
-    const int last = local->rowCount() - 1;
-    QCOMPARE(local->index(last, 3).data().toString(), text);
-    QCOMPARE(local->index(last, 0).data(Qt::UserRole).toInt(), 1);
-    QCOMPARE(local->index(last, 2).data().toString(), QStringLiteral("LOCAL"));
+    QCOMPARE(window->windowTitle(), engineering() ? QStringLiteral("ZOVAN Tools 1.8.12 - Engineering mode")
+                                                  : QStringLiteral("ZOVAN Tools 1.8.12"));
+    QCOMPARE(keys, engineering() ? QStringList({"Flash", "Device", "Testing2", "Logs", "Files", "DevTest"})
+                                 : QStringList({"Flash", "Device", "Testing2", "Logs"}));
+    QCOMPARE(stack(window.get())->count(), engineering() ? 7 : 6);
+    QCOMPARE(pageAction(window.get(), QStringLiteral("DevTest")) != nullptr, engineering());
 }
 
 void tst_cMainWindow::restoreCurrentPage_data()
@@ -216,12 +191,10 @@ void tst_cMainWindow::restoreCurrentPage_data()
     QTest::addColumn<bool>("switched");       // outside engineering mode
 
     QTest::newRow("nothing stored") << QVariant() << "Flash" << "Flash" << true;
-    QTest::newRow("Device") << QVariant("Device") << "Device" << "Device" << true;
     QTest::newRow("old Testing key") << QVariant("Testing") << "Testing2" << "Testing2" << true;
     QTest::newRow("Files") << QVariant("Files") << "Flash" << "Files" << true;
     QTest::newRow("DevTest") << QVariant("DevTest") << "Flash" << "DevTest" << false;
     QTest::newRow("unknown key") << QVariant("NoSuchPage") << "Flash" << "Flash" << false;
-    QTest::newRow("number") << QVariant(5) << "Flash" << "Flash" << false;
 }
 
 void tst_cMainWindow::restoreCurrentPage()
@@ -239,29 +212,6 @@ void tst_cMainWindow::restoreCurrentPage()
     // Without a matching action nothing is switched, so no page has been told it is current.
     const bool told = switched || (engineering() && stored.toString() == QLatin1String("DevTest"));
     QCOMPARE(page(slotOf(key))->isActive(), told);
-}
-
-void tst_cMainWindow::selectorFrame_data()
-{
-    QTest::addColumn<QStringList>("keys");
-    QTest::addColumn<bool>("framed");
-
-    QTest::newRow("Device") << QStringList{"Device"} << false;
-    QTest::newRow("Flash") << QStringList{"Flash"} << true;
-    QTest::newRow("Logs then Device") << QStringList{"Logs", "Device"} << false;
-}
-
-void tst_cMainWindow::selectorFrame()
-{
-    QFETCH(QStringList, keys);
-    QFETCH(bool, framed);
-    auto window = makeWindow();
-    for (const QString &key : keys)
-        pageAction(window.get(), key)->trigger();
-    const auto frame = window->findChild<QFrame *>(QStringLiteral("pageSelectorFrame"));
-    QVERIFY(frame);
-    QCOMPARE(frame->frameShape(), framed ? QFrame::StyledPanel : QFrame::NoFrame);
-    QCOMPARE(frame->frameShadow(), framed ? QFrame::Raised : QFrame::Plain);
 }
 
 void tst_cMainWindow::strayKeys()
@@ -340,9 +290,9 @@ void tst_cMainWindow::consolePages()
     window->newGroup(QStringLiteral("NEVER_LOGGED_GROUP"));
     QCOMPARE(console->pageCount(), before);
 
-    const QList<QPair<QString, QString>> titles{{"FLASH", "Firmware"},  {"LOCAL_BDM", "Local BDM"},
-                                                {"CONVERT", "Conversion"}, {"TEST", "Tests"},
-                                                {"PARAM", "Parameters"},   {"RES", "RES"},
+    // Known groups get their own title, any other is shown under its name.
+    const QList<QPair<QString, QString>> titles{{"FLASH", "Firmware"}, {"LOCAL_BDM", "Local BDM"},
+                                                {"CONVERT", "Conversion"}, {"TEST", "Tests"}, {"PARAM", "Parameters"},
                                                 {"SHELL_AUTOTEST", "SHELL_AUTOTEST"}};
     for (const auto &[group, title] : titles) {
         logs::add(QStringLiteral("console title check"), 1, QStringLiteral("LOCAL"), group);
@@ -374,19 +324,6 @@ void tst_cMainWindow::settingsRoundTrip()
         QVERIFY(entry->isChecked() && console->isVisible());
         entry->trigger();
         QTRY_VERIFY(!console->isVisible());
-        console->show();
-        QTRY_VERIFY(entry->isChecked());
-        entry->trigger();
-        QTRY_VERIFY(!console->isVisible());
-    }
-    {
-        QSettings settings;
-        settings.beginGroup(QStringLiteral("MainWindow"));
-        QCOMPARE(settings.value(QStringLiteral("CurrentPage")).toString(), QStringLiteral("Logs"));
-        QCOMPARE(settings.value(QStringLiteral("Geometry")).toRect(), placed);
-        QCOMPARE(settings.value(QStringLiteral("IsMaximized")).toBool(), false);
-        QVERIFY(!settings.value(QStringLiteral("State")).toByteArray().isEmpty());
-        QVERIFY(!settings.value(QStringLiteral("SubState")).toByteArray().isEmpty());
     }
     {
         auto window = makeWindow();
@@ -466,68 +403,25 @@ void tst_cMainWindow::statusPictures()
     QVERIFY(shows(bdm, Qt::gray, "Local BDM was not started"));
 }
 
-void tst_cMainWindow::dialogs()
-{
-    auto window = makeWindow();
-    const auto about = window->findChild<cAboutDialog *>();
-    QVERIFY(about);
-    QCOMPARE(about->findChild<QLabel *>(QStringLiteral("version"))->text(),
-             QStringLiteral("Version: 1.8.12.0 from Jan 22 2018"));
-    QCOMPARE(about->findChild<QLabel *>(QStringLiteral("descLabel"))->text(),
-             QStringLiteral("A program utility for managing of devices on the basis of project ZOVAN"));
-
-    bool seen = false;
-    QString title;
-    QSize size;
-    const auto inspect = [&](QWidget *modal) {
-        title = modal->windowTitle();
-        size = modal->size();
-    };
-    cTestScope::closeNextModal(inspect, &seen);
-    window->aboutZT();
-    QVERIFY(seen);
-    QCOMPARE(title, QStringLiteral("About"));
-
-    cTestScope::closeNextModal(inspect, &seen);
-    window->findChild<QAction *>(QStringLiteral("pluginSettingsAction"))->trigger();
-    QVERIFY(seen);
-    QCOMPARE(title, QStringLiteral("[*] Plugin settings"));
-    QCOMPARE(size, QSize(640, 480));
-    QVERIFY(!window->findChild<QAction *>(QStringLiteral("settingsAction"))->isEnabled());
-}
-
 void tst_cMainWindow::languageMenu()
 {
     m_scope->makeAppRoot(false, {QStringLiteral("de")});
     auto window = makeWindow();
     const auto menu = window->findChild<QMenu *>(QStringLiteral("languageMenu"));
-    QVERIFY(menu);
-    QStringList captions;
-    for (const QAction *action : menu->actions())
-        captions << action->text();
-    QCOMPARE(captions, QStringList({"English", "Deutsch"}));
+    QVERIFY(menu && menu->actions().size() == 2);
     QVERIFY(menu->actions().first()->isChecked());
+    QCOMPARE(menu->actions().last()->text(), QStringLiteral("Deutsch"));
 
     bool seen = false;
     QString text;
-    cTestScope::closeNextModal(
-        [&text](QWidget *modal) {
-            if (auto box = qobject_cast<QMessageBox *>(modal))
-                text = box->windowTitle() + QLatin1Char('|') + box->text();
-        },
-        &seen);
+    const auto read = [&text](QWidget *modal) {
+        if (auto box = qobject_cast<QMessageBox *>(modal))
+            text = box->windowTitle() + QLatin1Char('|') + box->text();
+    };
+    cTestScope::closeNextModal(read, &seen);
     menu->actions().last()->trigger();
     QVERIFY(seen);
     QCOMPARE(text, QStringLiteral("Restart|It's necessary to restart application now."));
-    QCOMPARE(cLangManager::currentLanguage(), QStringLiteral("de"));
-    QCOMPARE(menu->title(), QStringLiteral("Language")); // nothing is retranslated in place
-
-    // An action that is not a language entry is ignored: no question, no change.
-    QAction foreign(QStringLiteral("Klingon"));
-    cTestScope::closeNextModal({}, &seen, 300);
-    window->langTriggered(&foreign);
-    QTest::qWait(350);
-    QVERIFY(!seen);
     QCOMPARE(cLangManager::currentLanguage(), QStringLiteral("de"));
 }
 
