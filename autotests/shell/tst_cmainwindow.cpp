@@ -112,6 +112,7 @@ private slots:
     void corruptSettings_data();
     void corruptSettings();
     void statusPictures();
+    void dialogs();
     void languageMenu();
     void realPagesOpen();
 
@@ -401,6 +402,29 @@ void tst_cMainWindow::statusPictures()
     QVERIFY(shows(bdm, Qt::red, "Error starting local BDM"));
     window->bdmStop();
     QVERIFY(shows(bdm, Qt::gray, "Local BDM was not started"));
+}
+
+void tst_cMainWindow::dialogs()
+{
+    auto window = makeWindow();
+    bool seen = false;
+    QString title;
+    QSize size;
+    const auto inspect = [&](QWidget *modal) {
+        title = modal->windowTitle();
+        size = modal->size();
+    };
+    cTestScope::closeNextModal(inspect, &seen);
+    window->aboutZT();
+    QVERIFY(seen);
+    QCOMPARE(title, QStringLiteral("About"));
+
+    cTestScope::closeNextModal(inspect, &seen);
+    window->findChild<QAction *>(QStringLiteral("pluginSettingsAction"))->trigger();
+    QVERIFY(seen);
+    QCOMPARE(title, QStringLiteral("[*] Plugin settings"));
+    QCOMPARE(size, QSize(640, 480));
+    QVERIFY(!window->findChild<QAction *>(QStringLiteral("settingsAction"))->isEnabled());
 }
 
 void tst_cMainWindow::languageMenu()

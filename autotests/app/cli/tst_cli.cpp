@@ -119,6 +119,7 @@ private slots:
 
     void quickExits_data();
     void quickExits();
+    void portsListsSimulatedUnit();
     void unitPackageRunTwiceWithReport();
     void localTestsWithoutPackage();
     void only();
@@ -227,6 +228,15 @@ void tst_Cli::quickExits()
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(exitCode == 0 ? r.out.startsWith(message) : r.err.contains(message), qPrintable(r.out + r.err));
     QVERIFY2(!r.out.contains(QLatin1String("run count")), qPrintable(r.out));
+}
+
+void tst_Cli::portsListsSimulatedUnit()
+{
+    const sRun r = runCli({"ports", "--sim", "--sim-option", "name=BENCH-7"}, 60000);
+    QCOMPARE(r.exitCode, 0);
+    // id, name and description, separated by tabs.
+    const QStringList line = r.out.split(QLatin1Char('\n')).filter(QStringLiteral("BENCH-7")).value(0).split('\t');
+    QVERIFY2(line.size() == 3 && !line.first().isEmpty(), qPrintable(r.out + r.err));
 }
 
 void tst_Cli::unitPackageRunTwiceWithReport()
