@@ -2,13 +2,12 @@
 // content must neither crash it nor make it write outside its temporary names, leave a partial
 // file behind, or send without bound.
 
+#include "autotests/platform/link/cmemoryunit.h"
 #include "fuzz/fuzzcheck.h"
 #include "platform/link/clinkserver.h"
-#include "platform/link/iunitservices.h"
 #include "platform/link/linkprotocol.h"
 #include "platform/link/slinkframe.h"
 
-#include <QMap>
 #include <QSet>
 
 #include <cstdint>
@@ -17,58 +16,35 @@ namespace {
 
 const QByteArray kPartSuffix = QByteArrayLiteral(".zt-part");
 
-// A small unit whose files live in a map; names with '!' cannot be renamed, so the failure
-// paths run too.
-class cFuzzUnit : public iUnitServices
+// The in-memory unit of the link tests, watched: it notes what the server writes, and names with
+// '!' cannot be renamed, so the failure paths run too.
+class cFuzzUnit : public cMemoryUnit
 {
 public:
-    QMap<QByteArray, QByteArray> files;
     QSet<QByteArray> partial; // written by the server and neither renamed nor deleted since
 
-    QByteArray command(const QByteArray &text) override { return "OK " + text.left(64); }
-    QByteArray listDir(const QByteArray &path) override
-    {
-        QByteArray out;
-        for (auto it = files.cbegin(); it != files.cend(); ++it) {
-            if (it.key().startsWith(path))
-                out += '|' + it.key() + "*0*0*" + QByteArray::number(it.value().size()) + "|\n\r";
-        }
-        return out.isEmpty() ? QByteArrayLiteral("Dir empty") : out;
-    }
-    bool readFile(const QByteArray &path, QByteArray *data, QString *error) override
-    {
-        if (!files.contains(path)) {
-            *error = QStringLiteral("no such file");
-            return false;
-        }
-        *data = files.value(path);
-        return true;
-    }
-    bool writeFile(const QByteArray &path, const QByteArray &data, QString *) override
+    bool writeFile(const QByteArray &path, const QByteArray &data, QString *error) override
     {
         ZT_FUZZ_CHECK(path.endsWith(kPartSuffix));
-        files.insert(path, data);
         partial.insert(path);
-        return true;
+        return cMemoryUnit::writeFile(path, data, error);
     }
-    bool makeDir(const QByteArray &, QString *) override { return true; }
-    bool deleteFile(const QByteArray &path, QString *) override
+    bool deleteFile(const QByteArray &path, QString *error) override
     {
         partial.remove(path);
-        return files.remove(path) > 0;
+        return cMemoryUnit::deleteFile(path, error);
     }
-    bool deleteDir(const QByteArray &, QString *) override { return true; }
     bool renameFile(const QByteArray &from, const QByteArray &to, QString *error) override
     {
-        if (to.contains('!') || !files.contains(from)) {
+        if (to.contains('!')) {
             *error = QStringLiteral("cannot rename");
             return false;
         }
-        files.insert(to, files.take(from));
+        if (!cMemoryUnit::renameFile(from, to, error))
+            return false;
         partial.remove(from);
         return true;
     }
-    void plainText(const QByteArray &) override {}
 };
 
 } // namespace
@@ -78,7 +54,7 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     cFuzzUnit unit;
-    unit.files.insert("/a.txt", QByteArray(3000, 'a'));
+    unit.setFile("/a.txt", QByteArray(3000, 'a'));
     cLinkServer server(&unit);
     server.setMaxFileSize(64 * 1024);
 

@@ -1,13 +1,13 @@
 // Framed requests to the simulated unit through the link client, over its real pseudo-terminal:
 // commands amid the log, listings with every special answer, file operations and transfers.
 
-#include "simtest.h"
+#include "ctestline.h"
 
+#include "autotests/platform/link/randombytes.h"
 #include "platform/link/clinkclient.h"
 #include "sim/csimulatedunit.h"
 
 #include <QDir>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,15 +51,6 @@ struct sLinked
 bool matches(const QString &pattern, const QByteArray &text)
 {
     return QRegularExpression(pattern).match(QString::fromLatin1(text)).hasMatch();
-}
-
-QByteArray randomBytes(int size, quint32 seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    QRandomGenerator gen(seed);
-    for (char &c : data)
-        c = char(gen.generate() & 0xff);
-    return data;
 }
 
 } // namespace

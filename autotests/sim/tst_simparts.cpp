@@ -1,7 +1,7 @@
 // The unit's line faults and pacing with a clock the test drives, its adapter channel over the
 // real socket, and the path rules of its file systems.
 
-#include "simtest.h"
+#include "ctestadapterclient.h"
 
 #include "sim/csimlinepipe.h"
 #include "sim/csimmemoryfs.h"

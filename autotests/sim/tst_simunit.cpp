@@ -1,7 +1,9 @@
 // The simulated unit seen from the host's end of its line: its log as the host's parser reads
 // it, command line, boot and readiness, line faults, options and the program.
 
-#include "simtest.h"
+#include "ctestadapterclient.h"
+#include "ctestline.h"
+#include "ctestprogram.h"
 
 #include "sim/csimulatedunit.h"
 

@@ -5,17 +5,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QMutex>
-#include <QRandomGenerator>
 #include <QSet>
-
-inline QByteArray randomBytes(qsizetype n, quint32 seed)
-{
-    QRandomGenerator g(seed);
-    QByteArray b(n, Qt::Uninitialized);
-    for (char &c : b)
-        c = char(g.generate());
-    return b;
-}
 
 /** A unit file system in memory, for the link tests; safe to inspect from the test thread. */
 class cMemoryUnit : public iUnitServices

@@ -1,8 +1,8 @@
+#include "autotests/platform/link/randombytes.h"
 #include "platform/link/clinkdecoder.h"
 #include "platform/link/linkprotocol.h"
 #include "platform/link/slinkframe.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -15,15 +15,6 @@ QByteArray frame(quint16 id, const QByteArray &payload, quint8 type = zlink::Fra
     f.seq = seq;
     f.payload = payload;
     return zlink::encodeFrame(f);
-}
-
-QByteArray randomBytes(int n, quint32 seed)
-{
-    QRandomGenerator g(seed);
-    QByteArray b(n, '\0');
-    for (char &c : b)
-        c = char(g.bounded(256));
-    return b;
 }
 
 struct sDecoded

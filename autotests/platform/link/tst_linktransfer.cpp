@@ -1,4 +1,5 @@
 #include "cmemoryunit.h"
+#include "randombytes.h"
 
 #include "platform/link/clinkchannel.h"
 #include "platform/link/clinkclient.h"

@@ -1,4 +1,5 @@
 #include "autotests/platform/link/cmemoryunit.h"
+#include "autotests/platform/link/randombytes.h"
 
 #include "platform/context/ccontext.h"
 #include "platform/link/clinkchannel.h"
