@@ -28,6 +28,16 @@ target_include_directories(zt_common_cfg INTERFACE "${CMAKE_SOURCE_DIR}")
 
 include("${CMAKE_CURRENT_LIST_DIR}/ZtSanitizers.cmake")
 
+# The release and the application's identity, for programs, windows and the simulated unit.
+if(PROJECT_VERSION_TWEAK STREQUAL "")
+    set(ZT_VERSION_REVISION 0)
+else()
+    set(ZT_VERSION_REVISION ${PROJECT_VERSION_TWEAK})
+endif()
+configure_file("${CMAKE_CURRENT_LIST_DIR}/ztversion.h.in" "${CMAKE_BINARY_DIR}/generated/ztversion.h" @ONLY)
+add_library(zt_version INTERFACE)
+target_include_directories(zt_version INTERFACE "${CMAKE_BINARY_DIR}/generated")
+
 # zt_add_library(NAME SHARED|STATIC SOURCES ... LIBS ...)
 # Process-wide singletons (log engine, plug-in manager, port registry) must exist once,
 # so everything that holds one is a shared library.

@@ -2,7 +2,7 @@
 
 #include "ui_caboutdialog.h"
 
-#include "shell/resource/resourcefile.h"
+#include "platform/appenv/resourcefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,22 +3,24 @@
 #include "shell/caboutdialog.h"
 #include "shell/cmainlayout.h"
 #include "shell/cpluginsettingsdialog.h"
-#include "shell/engineeringmode.h"
 
-#include "files/cfilescontainer.h"
-#include "logs/clogcontainer.h"
+#include "files/ui/cfilescontainer.h"
+#include "logs/ui/clogcontainer.h"
+#include "platform/appenv/engineeringmode.h"
+#include "platform/appenv/resourcefile.h"
 #include "platform/logging/ilogengine.h"
 #include "platform/logging/logs.h"
 #include "platform/logging/widget/clogwidget.h"
+#include "platform/pagecontract/ipage.h"
 #include "platform/pages/cdevicecontainertest.h"
 #include "platform/pages/cdevicetestpage.h"
 #include "platform/pages/cflashpage.h"
 #include "platform/pages/cparamcontainer.h"
 #include "platform/ztk/clangmanager.h"
 #include "platform/ztk/cpageselector.h"
-#include "shell/contract/ipage.h"
-#include "shell/resource/resourcefile.h"
 #include "tests/ui/ctestcontainer.h"
+
+#include "ztversion.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -43,7 +45,7 @@ const QString keyIsMaximized = QStringLiteral("IsMaximized");
 const QString keyCurrentPage = QStringLiteral("CurrentPage");
 const QRect defaultGeometry(40, 40, 860, 650);
 
-const sVersion toolSetVersion{1, 8, 12, 0};
+const sVersion toolSetVersion{ZT_VERSION_MAJOR, ZT_VERSION_MINOR, ZT_VERSION_PATCH, ZT_VERSION_REVISION};
 
 // Page keys in registry order: the index is the slot and the stack index.
 const std::array<QString, cMainWindow::SlotCount> pageKeys{

@@ -1,5 +1,7 @@
 #include "sim/csimmemoryfs.h"
 
+#include "ztversion.h"
+
 #include <QDateTime>
 
 #include <random>
@@ -53,7 +55,7 @@ void cSimMemoryFs::populate(const QByteArray *package, qint64 nowSecs)
     std::mt19937 gen(20240117u);
     for (qsizetype i = 8; i < image.size(); ++i)
         image[i] = char(gen() & 0xff);
-    addReadOnlyFile(QStringLiteral("/fw/zovan_1.8.12.bin"), image, nowSecs - 40 * day);
+    addReadOnlyFile(QStringLiteral("/fw/zovan_" ZT_VERSION_STRING ".bin"), image, nowSecs - 40 * day);
 }
 
 void cSimMemoryFs::addReadOnlyFile(const QString &path, const QByteArray &data, qint64 mtime)

@@ -6,6 +6,8 @@
 
 #include "platform/link/clinkserver.h"
 
+#include "ztversion.h"
+
 #include <algorithm>
 
 namespace {
@@ -20,7 +22,8 @@ constexpr qint64 kBootQuietUs = 200 * 1000;
 // The link server wants to be called this often while it has work.
 constexpr qint64 kLinkPeriodUs = 10 * 1000;
 
-const char kFirmware[] = "1.8.12";
+// The simulated unit runs the firmware of the same release as the tool set.
+const char kFirmware[] = ZT_VERSION_STRING;
 const char kPrompt[] = "cli> ";
 
 QByteArray firstWord(const QByteArray &line, QByteArray *rest)

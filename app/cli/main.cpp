@@ -3,6 +3,8 @@
 #include "app/common/embeddedunit.h"
 #include "platform/port/port.h"
 
+#include "ztversion.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -36,9 +38,9 @@ int listPorts(const cCliArguments &args)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("ZOVAN"));
-    QCoreApplication::setApplicationName(QStringLiteral("ZOVAN Tools"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(ZT_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral(ZT_ORGANIZATION_NAME));
+    QCoreApplication::setApplicationName(QStringLiteral(ZT_APPLICATION_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZT_VERSION_STRING));
 
     cCliArguments args;
     if (!args.parse(QCoreApplication::arguments().mid(1))) {
@@ -50,7 +52,7 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(args.helpText()), stdout);
         return cTestSession::ExitOk;
     case cCliArguments::VersionCommand:
-        std::printf("zovan-tools-cli %s\n", ZT_VERSION);
+        std::printf("zovan-tools-cli %s\n", ZT_VERSION_STRING);
         return cTestSession::ExitOk;
     case cCliArguments::PortsCommand:
         return listPorts(args);

@@ -4,6 +4,8 @@
 #include "platform/ztk/clangmanager.h"
 #include "shell/cmainwindow.h"
 
+#include "ztversion.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -76,9 +78,9 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("ZOVAN"));
-    QApplication::setApplicationName(QStringLiteral("ZOVAN Tools"));
-    QApplication::setApplicationVersion(QStringLiteral("1.8.12"));
+    QApplication::setOrganizationName(QStringLiteral(ZT_ORGANIZATION_NAME));
+    QApplication::setApplicationName(QStringLiteral(ZT_APPLICATION_NAME));
+    QApplication::setApplicationVersion(QStringLiteral(ZT_VERSION_STRING));
     cLangManager::installTranslators(&app);
 
     if (commandLine.simRequested()) {

@@ -1,6 +1,6 @@
 // The pictures of the application folder, read back the way the program reads them.
 
-#include "shell/resource/resourcefile.h"
+#include "platform/appenv/resourcefile.h"
 
 #include <QFileInfo>
 #include <QIcon>

@@ -56,7 +56,7 @@ void tst_cAboutDialog::versionLine_data()
     QTest::addColumn<QList<int>>("parts");
     QTest::addColumn<QString>("line");
 
-    QTest::newRow("tool set") << QList<int>{1, 8, 12, 0} << "Version: 1.8.12.0 from Jan 22 2018";
+    QTest::newRow("tool set") << QList<int>{2, 4, 17, 3} << "Version: 2.4.17.3 from Jan 22 2018";
     QTest::newRow("zeros") << QList<int>{0, 0, 0, 0} << "Version: 0.0.0.0 from Jan 22 2018";
     QTest::newRow("byte limits") << QList<int>{255, 255, 255, 255} << "Version: 255.255.255.255 from Jan 22 2018";
 }

@@ -1,13 +1,15 @@
 #include "shell/cmainwindow.h"
 
 #include "autotests/shell/ctestscope.h"
+#include "platform/appenv/engineeringmode.h"
 #include "platform/logging/clogengine.h"
 #include "platform/logging/logs.h"
 #include "platform/logging/widget/clogwidget.h"
+#include "platform/pagecontract/ipage.h"
 #include "platform/ztk/clangmanager.h"
 #include "platform/ztk/cpageselector.h"
-#include "shell/contract/ipage.h"
-#include "shell/engineeringmode.h"
+
+#include "ztversion.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -176,8 +178,8 @@ void tst_cMainWindow::titleSelectorAndMessage()
     QVERIFY(pageAction(window.get(), QStringLiteral("Testing")));
     QVERIFY(pageAction(window.get(), QStringLiteral("Files")));
     QCOMPARE(countRows(all, text) - before, engineering() ? 1 : 0);
-    QCOMPARE(window->windowTitle(), engineering() ? QStringLiteral("ZOVAN Tools 1.8.12 - Engineering mode")
-                                                  : QStringLiteral("ZOVAN Tools 1.8.12"));
+    QCOMPARE(window->windowTitle(), engineering() ? QStringLiteral("ZOVAN Tools " ZT_VERSION_STRING " - Engineering mode")
+                                                  : QStringLiteral("ZOVAN Tools " ZT_VERSION_STRING));
     QCOMPARE(keys, engineering() ? QStringList({"Flash", "Device", "Testing2", "Logs", "Files", "DevTest"})
                                  : QStringList({"Flash", "Device", "Testing2", "Logs"}));
     QCOMPARE(stack(window.get())->count(), engineering() ? 7 : 6);

@@ -7,6 +7,8 @@
 #include "platform/link/clinkclient.h"
 #include "sim/csimulatedunit.h"
 
+#include "ztversion.h"
+
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -81,7 +83,7 @@ private slots:
         const QString folder = QStringLiteral("\\*drw\\*1[5-9]\\d{8}\\|");
         QTest::newRow("root") << QByteArray("!/")
                               << QStringLiteral("^\\|config%1\n\r\\|fw%1\n\r\\|logs%1\n\r\\|statfs%1\n\r\\|tmp%1$").arg(folder);
-        QTest::newRow("read-only image") << QByteArray("!/fw") << QStringLiteral("^\\|zovan_1.8.12.bin\\*-r-\\*\\d+\\*98304\\|$");
+        QTest::newRow("read-only image") << QByteArray("!/fw") << QStringLiteral("^\\|zovan_" ZT_VERSION_STRING ".bin\\*-r-\\*\\d+\\*98304\\|$");
         QTest::newRow("logs") << QByteArray("!/logs/")
                               << QStringLiteral("^(\\|system_000[123].log\\*-rw\\*\\d+\\*[1-9]\\d*\\|(\n\r|$)){3}$");
         QTest::newRow("quoted path") << QByteArray("!\"/statfs\"")
@@ -197,8 +199,8 @@ private slots:
         QVERIFY(c.deleteDir("/tmp/new"));
         QCOMPARE(u.list("/tmp"), QByteArray("Dir empty"));
 
-        QVERIFY(!c.putFile("/fw/zovan_1.8.12.bin", "x") && !c.deleteFile("/fw/zovan_1.8.12.bin"));
-        QVERIFY(c.getFile("/fw/zovan_1.8.12.bin", &back));
+        QVERIFY(!c.putFile("/fw/zovan_" ZT_VERSION_STRING ".bin", "x") && !c.deleteFile("/fw/zovan_" ZT_VERSION_STRING ".bin"));
+        QVERIFY(c.getFile("/fw/zovan_" ZT_VERSION_STRING ".bin", &back));
         QCOMPARE(back.size(), 96 * 1024);
         QVERIFY(!c.getFile("/statfs/nothing.dat", &back));
         // The unit's reason reaches the host.

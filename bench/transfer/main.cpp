@@ -9,11 +9,9 @@
 #include "platform/link/ilinktransport.h"
 #include "platform/link/iunitservices.h"
 
-#ifdef ZT_BENCH_WITH_SIM
 #include "platform/plugman/cporttransport.h"
 #include "platform/port/port.h"
 #include "sim/csimulatedunit.h"
-#endif
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -126,7 +124,6 @@ private:
     std::unique_ptr<cLinkClient> m_client;
 };
 
-#ifdef ZT_BENCH_WITH_SIM
 class cSimLine : public cBenchLine
 {
 public:
@@ -169,16 +166,11 @@ private:
     std::unique_ptr<cPortTransport> m_transport;
     std::unique_ptr<cLinkClient> m_client;
 };
-#endif
 
 std::unique_ptr<cBenchLine> makeLine(bool useSim, int baud, double flip)
 {
-#ifdef ZT_BENCH_WITH_SIM
     if (useSim)
         return std::make_unique<cSimLine>(baud, flip);
-#else
-    Q_UNUSED(useSim)
-#endif
     return std::make_unique<cChannelLine>(baud > 0 ? baud / 10 : 0, flip);
 }
 
@@ -204,10 +196,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    bool useSim = false;
-#ifdef ZT_BENCH_WITH_SIM
-    useSim = !args.contains(QStringLiteral("--channel"));
-#endif
+    const bool useSim = !args.contains(QStringLiteral("--channel"));
     const bool quick = args.contains(QStringLiteral("--quick"));
     const int throttledSize = quick ? 64 * 1024 : 256 * 1024;
     const int smallFiles = quick ? 200 : 1000;

@@ -1,6 +1,6 @@
 #include "clangmanager.h"
 
-#include "shell/resource/resourcefile.h"
+#include "platform/appenv/resourcefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "ctestrunner.h"
 
+#include "platform/appenv/resourcefile.h"
 #include "platform/context/ccontext.h"
 #include "platform/logging/ilogengine.h"
 #include "platform/logging/logs.h"
 #include "platform/plugman/iplugman.h"
 #include "platform/plugman/plugintables.h"
 #include "platform/port/port.h"
-#include "shell/resource/resourcefile.h"
 #include "tests/engine/cluastate.h"
 #include "tests/engine/cztapi.h"
 #include "tests/engine/devicedescription.h"

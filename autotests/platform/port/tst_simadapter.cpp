@@ -3,9 +3,7 @@
 
 #include "platform/port/port.h"
 
-#ifdef ZT_HAVE_SIM
 #include "sim/csimulatedunit.h"
-#endif
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -190,7 +188,6 @@ private slots:
         QCOMPARE(wrong.load(), 0);
     }
 
-#ifdef ZT_HAVE_SIM
     // The real unit: serial log, GPIO loop-back and the EEPROM through the port calls' encoding.
     void simulatedUnitEndToEnd()
     {
@@ -230,7 +227,6 @@ private slots:
         QCOMPARE(done, data.size());
         QCOMPARE(back, data);
     }
-#endif
 };
 
 QTEST_GUILESS_MAIN(tst_SimAdapter)

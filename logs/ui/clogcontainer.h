@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/contract/ipage.h"
+#include "platform/pagecontract/ipage.h"
 
 #include <QWidget>
 

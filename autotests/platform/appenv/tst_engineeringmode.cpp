@@ -1,4 +1,4 @@
-#include "shell/engineeringmode.h"
+#include "platform/appenv/engineeringmode.h"
 
 #include <QTest>
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "shell/shellexport.h"
-
 #include <QStringList>
 
 /**
@@ -9,4 +7,4 @@
  * or "/useovr" (exact, case-sensitive), or "--engineering" for shells that treat a leading
  * slash as a path.
  */
-ZT_SHELL_EXPORT bool isEngineeringSwitch(const QStringList &arguments);
+bool isEngineeringSwitch(const QStringList &arguments);
