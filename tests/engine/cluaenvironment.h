@@ -64,7 +64,7 @@ public:
     void abandon();
 
     /** How long a call from another thread may run; it is stopped after that. */
-    static constexpr int kOutsideCallMs = 5000;
+    static constexpr int kOutsideCallMs = 3000;
 
 private:
     bool runScriptFolder(const QString &root, const QString &folder);
