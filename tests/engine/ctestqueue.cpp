@@ -110,10 +110,9 @@ bool cTestQueue::isBusy() const
 cTestQueue::sPass cTestQueue::nextPass()
 {
     sPass pass;
-    if (hasPermits())
-        return pass;
     QMutexLocker locker(&m_lock);
-    if (!m_batchActive)
+    // Wake-ups leave permits without tests, so the queue itself tells whether tests wait.
+    if (!m_batchActive || !m_queue.isEmpty())
         return pass;
     if (m_remainingRuns <= 0) {
         m_batchActive = false;
