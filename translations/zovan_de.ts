@@ -641,10 +641,6 @@
 <context>
     <name>cTestRunner</name>
     <message>
-        <source>Failed to deinit test environment for device &apos;%1&apos;</source>
-        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht abgebaut werden</translation>
-    </message>
-    <message>
         <source>Application fatal error detected!</source>
         <translation>Schwerer Anwendungsfehler erkannt!</translation>
     </message>
@@ -653,60 +649,35 @@
         <translation>Ein Neustart wird dringend empfohlen!</translation>
     </message>
     <message>
-        <source>Starting test &apos;%1&apos;</source>
-        <translation>Test &apos;%1&apos; wird gestartet</translation>
-    </message>
-    <message>
-        <source>Error executing test &apos;%1&apos;</source>
-        <translation>Fehler beim Ausführen von Test &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>Test &apos;%1&apos; finished with status: %2%3</source>
-        <translation>Test &apos;%1&apos; beendet mit Status: %2%3</translation>
-    </message>
-    <message>
-        <source>description: %1</source>
-        <translation>Beschreibung: %1</translation>
-    </message>
-    <message>
-        <source>Failed to init test environment for device &apos;%1&apos;</source>
-        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht aufgebaut werden</translation>
-    </message>
-    <message>
         <source>TestRunner: error initializing LUA - %1</source>
         <translation>TestRunner: Fehler beim Initialisieren von LUA - %1</translation>
     </message>
+</context>
+<context>
+    <name>cZtApi</name>
     <message>
-        <source>can&apos;t open script (%1)</source>
-        <translation>Skript kann nicht geöffnet werden (%1)</translation>
+        <source>[%1] incorrect argument</source>
+        <translation>[%1] ungültiges Argument</translation>
     </message>
     <message>
-        <source>can&apos;t execute script (%1)</source>
-        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
+        <source>[%1] incorrect argument: %2</source>
+        <translation>[%1] ungültiges Argument: %2</translation>
     </message>
     <message>
-        <source>script is empty (%1)</source>
-        <translation>Skript ist leer (%1)</translation>
+        <source>invalid argument count (expected to be %1)</source>
+        <translation>ungültige Anzahl der Argumente (erwartet: %1)</translation>
     </message>
     <message>
-        <source>device scripts are empty</source>
-        <translation>Geräteskripte sind leer</translation>
+        <source>invalid handle (expected to be userdata, got %1)</source>
+        <translation>ungültiges Handle (erwartet: userdata, erhalten: %1)</translation>
     </message>
     <message>
-        <source>can&apos;t execute device scripts (%1)</source>
-        <translation>Geräteskripte können nicht ausgeführt werden (%1)</translation>
+        <source>invalid GPIO name (expected to be string, got %1)</source>
+        <translation>ungültiger GPIO-Name (erwartet: string, erhalten: %1)</translation>
     </message>
     <message>
-        <source>can&apos;t load tests from device, using local tests</source>
-        <translation>Tests können nicht vom Gerät geladen werden, lokale Tests werden verwendet</translation>
-    </message>
-    <message>
-        <source>can&apos;t load script (%1)</source>
-        <translation>Skript kann nicht geladen werden (%1)</translation>
-    </message>
-    <message>
-        <source>can&apos;t exec script (%1)</source>
-        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
+        <source>invalid state (expected to be boolean, got %1)</source>
+        <translation>ungültiger Zustand (erwartet: boolean, erhalten: %1)</translation>
     </message>
 </context>
 <context>

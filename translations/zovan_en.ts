@@ -641,10 +641,6 @@
 <context>
     <name>cTestRunner</name>
     <message>
-        <source>Failed to deinit test environment for device &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Application fatal error detected!</source>
         <translation type="unfinished"></translation>
     </message>
@@ -653,59 +649,34 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Starting test &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Error executing test &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Test &apos;%1&apos; finished with status: %2%3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>description: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Failed to init test environment for device &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>TestRunner: error initializing LUA - %1</source>
         <translation type="unfinished"></translation>
     </message>
+</context>
+<context>
+    <name>cZtApi</name>
     <message>
-        <source>can&apos;t open script (%1)</source>
+        <source>[%1] incorrect argument</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>can&apos;t execute script (%1)</source>
+        <source>[%1] incorrect argument: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>script is empty (%1)</source>
+        <source>invalid argument count (expected to be %1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>device scripts are empty</source>
+        <source>invalid handle (expected to be userdata, got %1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>can&apos;t execute device scripts (%1)</source>
+        <source>invalid GPIO name (expected to be string, got %1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>can&apos;t load tests from device, using local tests</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t load script (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t exec script (%1)</source>
+        <source>invalid state (expected to be boolean, got %1)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

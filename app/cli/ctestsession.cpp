@@ -188,9 +188,15 @@ void cTestSession::onInitFinished(int code)
         return;
     }
     m_state = Running;
-    const QStringList names = m_runner->enumerateTests();
-    QStringList chosen;
     QString why;
+    const QStringList names = m_runner->enumerateTests(&why);
+    if (!why.isEmpty()) {
+        // The unit's package did not list its tests within the bound: nothing can be run.
+        err(QStringLiteral("error: cannot list the tests of %1 (%2)").arg(m_device.name, why));
+        shutdown(ExitNoEnvironment);
+        return;
+    }
+    QStringList chosen;
     if (!chooseTests(names, &chosen, &why)) {
         err(QStringLiteral("error: ") + why);
         shutdown(ExitNoEnvironment);

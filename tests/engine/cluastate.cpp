@@ -5,6 +5,7 @@
 
 #include <lua.hpp>
 
+#include <chrono>
 #include <cstdlib>
 
 struct cLuaState::sAlloc
@@ -12,11 +13,21 @@ struct cLuaState::sAlloc
     std::size_t used = 0;
     std::size_t limit = 0;
     const std::atomic<bool> *quit = nullptr;
+    // Set and read only by the thread inside the state.
+    const std::atomic<bool> *stop = nullptr;
+    qint64 deadline = 0;  // steady clock milliseconds; 0: none
+    cLuaState::eLimit hit = cLuaState::NoLimit;
 };
 
 namespace {
 
 constexpr int kHookCount = 1000;
+
+qint64 nowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void *cappedAlloc(void *ud, void *ptr, size_t osize, size_t nsize)
 {
@@ -39,7 +50,7 @@ void *cappedAlloc(void *ud, void *ptr, size_t osize, size_t nsize)
 int panicHandler(lua_State *L)
 {
     const char *message = lua_tostring(L, -1);
-    logs::add(QStringLiteral("Lua panic: %1").arg(QString::fromLatin1(message ? message : "?")), 3);
+    logs::add(QStringLiteral("Lua panic: %1").arg(QString::fromLocal8Bit(message ? message : "?")), 3);
     return 0;
 }
 
@@ -48,11 +59,24 @@ void quitHook(lua_State *L, lua_Debug *)
     void *ud = nullptr;
     lua_getallocf(L, &ud);
     auto *a = static_cast<cLuaState::sAlloc *>(ud);
-    if (a && a->quit && a->quit->load(std::memory_order_relaxed)) {
+    if (!a)
+        return;
+    const char *why = nullptr;
+    if (a->quit && a->quit->load(std::memory_order_relaxed)) {
+        a->hit = cLuaState::QuitLimit;
+        why = "script ended: the test runner is stopping";
+    } else if (a->stop && a->stop->load(std::memory_order_relaxed)) {
+        a->hit = cLuaState::StopLimit;
+        why = "script ended: stop requested";
+    } else if (a->deadline != 0 && nowMs() >= a->deadline) {
+        a->hit = cLuaState::DeadlineLimit;
+        why = "script ended: it ran past its time limit";
+    }
+    if (why) {
         // From now on every instruction fails, so a script that catches the error with
         // pcall cannot go on: the first instruction after the pcall raises it again.
         lua_sethook(L, quitHook, LUA_MASKCOUNT, 1);
-        luaL_error(L, "script ended: the test runner is stopping");
+        luaL_error(L, "%s", why);
     }
 }
 
@@ -60,7 +84,7 @@ void errorText(lua_State *L, int index, QString *out)
 {
     size_t len = 0;
     const char *s = lua_tolstring(L, index, &len);
-    *out = s ? QString::fromLatin1(s, int(len)) : QStringLiteral("(error object is not a string)");
+    *out = s ? QString::fromLocal8Bit(s, qsizetype(len)) : QStringLiteral("(error object is not a string)");
 }
 
 struct sRun
@@ -160,7 +184,7 @@ int namesImpl(lua_State *L)
         const char *s = lua_tolstring(L, -1, &len);
         if (!s || len == 0)
             break;
-        n->names->append(QString::fromLatin1(s, int(len)));
+        n->names->append(QString::fromLocal8Bit(s, qsizetype(len)));
         lua_pop(L, 1);
     }
     return 0;
@@ -206,6 +230,30 @@ void cLuaState::abandon()
     if (m_L)
         (void)m_alloc.release();
     m_L = nullptr;
+}
+
+void cLuaState::setStopFlag(const std::atomic<bool> *stop)
+{
+    m_alloc->stop = stop;
+}
+
+void cLuaState::setDeadline(qint64 ms)
+{
+    m_alloc->deadline = nowMs() + (ms > 0 ? ms : 0);
+}
+
+cLuaState::eLimit cLuaState::limitHit() const
+{
+    return m_alloc ? m_alloc->hit : NoLimit;
+}
+
+void cLuaState::clearLimits()
+{
+    m_alloc->stop = nullptr;
+    m_alloc->deadline = 0;
+    m_alloc->hit = NoLimit;
+    if (m_L)
+        lua_sethook(m_L, quitHook, LUA_MASKCOUNT, kHookCount);
 }
 
 std::size_t cLuaState::memoryUsed() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtGlobal>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -13,8 +14,10 @@ struct lua_State;
 
 /**
  * A Lua 5.1 state whose every entry goes through a protected call: no Lua error can reach
- * an unprotected call. Its memory is capped, and once the quit flag is set a count hook
- * ends any script that is still running.
+ * an unprotected call. Its memory is capped, and a count hook ends any script that is still
+ * running once the quit flag is set, once the stop flag (when given) is set, or past the
+ * deadline (when given). A script that catches the error cannot go on: every instruction
+ * fails until the limits are cleared.
  */
 class cLuaState
 {
@@ -61,6 +64,16 @@ public:
     bool protect(int (*fn)(lua_State *), void *data, QString *error = nullptr);
 
     bool setGlobalBool(const char *name, bool value);
+
+    enum eLimit { NoLimit, QuitLimit, StopLimit, DeadlineLimit };
+    /** Scripts end while this flag is set (null: no such flag). */
+    void setStopFlag(const std::atomic<bool> *stop);
+    /** Scripts end once ms milliseconds have passed from now. */
+    void setDeadline(qint64 ms);
+    /** Which limit ended a script since the limits were last cleared. */
+    eLimit limitHit() const;
+    /** Drops the stop flag and the deadline and lets scripts run again. */
+    void clearLimits();
 
     /** Forgets the state without closing it (its thread was killed inside it). */
     void abandon();

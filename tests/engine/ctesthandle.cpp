@@ -189,19 +189,22 @@ QDateTime cTestHandle::endTime() const
     return d->valid ? d->end : QDateTime();
 }
 
-void cTestHandle::markStarted()
+bool cTestHandle::markStarted()
 {
     if (!d)
-        return;
+        return true;
     QMutexLocker locker(&d->lock);
     if (!d->valid)
-        return;
+        return true;
+    if (d->status == StateCanceling)
+        return false;
     d->status = StateRunning;
     d->start = QDateTime::currentDateTime();
     d->end = QDateTime();
     d->postLocked({{CellStatus, StateRole, int(StateRunning)},
                    {CellTime, StartTimeRole, d->start},
                    {CellTime, EndTimeRole, QDateTime()}});
+    return true;
 }
 
 void cTestHandle::markEnded()

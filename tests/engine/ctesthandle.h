@@ -62,8 +62,11 @@ public:
     QDateTime startTime() const;
     QDateTime endTime() const;
 
-    /** Status running, start time now, end time cleared. */
-    void markStarted();
+    /**
+     * Status running, start time now, end time cleared; false, changing nothing, when a
+     * cancel request is already waiting (status canceling).
+     */
+    bool markStarted();
     void markEnded();
     void clearTimes();
     /** Notes that the test wrote log output. */

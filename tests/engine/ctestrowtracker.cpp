@@ -7,6 +7,8 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include <algorithm>
+
 namespace {
 
 // True when the index lies in rows (or columns) first..last of parent, or below one of them.
@@ -24,18 +26,36 @@ bool isInside(QModelIndex index, const QModelIndex &parent, int first, int last,
 
 } // namespace
 
-bool sTrackerGate::post(sPostedWrites message)
+int sTrackerGate::post(sPostedWrites message)
 {
     QMutexLocker locker(&lock);
     if (!tracker)
-        return false;
+        return -1;
+    int emptied = 0;
+    if (!message.drop) {
+        const auto replaced = [&message](const sCellWrite &older) {
+            return std::any_of(message.writes.cbegin(), message.writes.cend(), [&older](const sCellWrite &newer) {
+                return newer.cell == older.cell && newer.role == older.role;
+            });
+        };
+        for (qsizetype i = mailbox.size() - 1; i >= 0; --i) {
+            sPostedWrites &waiting = mailbox[i];
+            if (waiting.id != message.id || waiting.drop)
+                continue;
+            waiting.writes.removeIf(replaced);
+            if (waiting.writes.isEmpty()) {
+                mailbox.removeAt(i);
+                ++emptied;
+            }
+        }
+    }
     mailbox.append(std::move(message));
     if (!drainPosted) {
         drainPosted = true;
         // By name: Qt builds and delivers the call itself, nothing of ours rides in its queue.
         QMetaObject::invokeMethod(tracker, "drain", Qt::QueuedConnection);
     }
-    return true;
+    return emptied;
 }
 
 sTestRowState::~sTestRowState()
@@ -52,10 +72,11 @@ void sTestRowState::postLocked(QList<sCellWrite> writes)
     sPostedWrites message;
     message.id = id;
     message.writes = std::move(writes);
-    if (gate->post(std::move(message)))
-        ++pendingWrites;
-    else
+    const int emptied = gate->post(std::move(message));
+    if (emptied < 0)
         valid = false;  // the model is gone
+    else
+        pendingWrites += 1 - emptied;
 }
 
 cTestRowTracker *cTestRowTracker::forModel(QAbstractItemModel *model)

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "platform/port/siodevice.h"
+#include "tests/engine/cluaenvironment.h"
+#include "tests/engine/coperatorquestion.h"
 #include "tests/engine/ctesthandle.h"
+#include "tests/engine/ctestqueue.h"
+#include "tests/engine/ctestresults.h"
+#include "tests/engine/cunitchannel.h"
 #include "tests/engine/itestrunner.h"
 
 #include <QList>
-#include <QMap>
 #include <QMutex>
 #include <QSemaphore>
 #include <QString>
@@ -17,10 +21,7 @@
 #include <memory>
 
 class cContext;
-class cLuaState;
 class cZtApi;
-struct sCmdPlugin;
-struct sResPlugin;
 
 /**
  * Runs the Lua test scripts of one attached unit in its own thread. Only one runner may
@@ -41,6 +42,11 @@ public:
     void closePort(bool reboot) override;
     void restartThread() override;
     QStringList enumerateTests() override;
+    /**
+     * The tests' names; failure tells why none could be read when the scripts were busy or
+     * zt_enumerate_tests ran past its bound and was stopped.
+     */
+    QStringList enumerateTests(QString *failure);
     bool isRestartAllowed(const QString &arg) override;
     void runTests(const QList<cTestHandle> &tests, int runs) override;
     void queueTest(const QModelIndex &name, const QModelIndex &status, const QModelIndex &time,
@@ -91,99 +97,54 @@ protected:
 
 private:
     friend class cZtApi;
-
-    enum Action : int { ActionNone = 0, ActionIdle = 1, ActionInit = 2, ActionTest = 3,
-                        ActionDeinit = 4, ActionStop = 5, ActionClosePort = 6 };
-
-    struct sStats
-    {
-        int runs = 0;
-        int ok = 0;
-        int warnings = 0;
-        int errors = 0;
-    };
+    friend class cRunnerShared;
 
     void actionLoop();
     void doInit();
     void doDeinit();
     void doClosePort();
     void testLoop();
-    bool waitTestPermit();
     void runOneTest(cTestHandle test);
+    void settleFailedCall(cTestHandle &test, const QString &name, int code, const QString &error);
+    void settleCanceled(cTestHandle &test);
     void repeatBatchIfDone();
     void reset(bool fatal);
     void stopThread();
     void startLater();
 
-    // Environment set-up, step by step; false fails the set-up.
-    bool setUpEnvironment();
-    bool runScriptFolder(const QString &folder);
-    bool runScriptFile(const QString &path);
-    bool runDeviceDescription();
-    bool setDeviceHandles();
-    bool waitForApplication(void *ioHandle, const sCmdPlugin *cmd);
-    bool loadUnitPackage(void *ioHandle, const sResPlugin *res, bool *loaded);
-    bool callDeviceFunction(const char *function);
-    void closeLua();
+    /** Posts an action for the worker; actions are carried out one after another, in order. */
+    void post(int action);
+    /** The next posted action, or -1 when none waits. */
+    int takePosted();
+    bool hasPosted() const;
 
-    void enqueueLocked(const cTestHandle &test);
-    void appendLog(const QString &text, int level);
-    void appendResults(const QString &text);
     bool sleepFor(qint64 ms);
     bool askOperator(const QString &question, const QStringList &fields, QStringList *answers);
-    bool stopRequested() const;
     bool cancelQuery() const;
     bool sandboxPackages() const;
     sIODevice device() const;
+    void setDevice(const sIODevice &device);
 
-    static int action();
-    static void setAction(int action);
-    static cTestHandle currentTest();
-    static void setCurrentTest(const cTestHandle &test);
-    static void setErrorSeen(bool seen);
-    static void setStopRequest(bool stop);
-    static bool cancelQueryEntry();
-
-    QSemaphore m_testSemaphore;
     std::atomic<bool> m_interrupt{false};
     std::atomic<bool> m_quit{false};
-    std::atomic<bool> m_busy{false};
-
-    // Queue, batch list, remaining runs, batch-active and cancel-all share the queue lock,
-    // so that a cancel can never interleave with the repeat of a batch.
-    mutable QMutex m_queueLock;
-    QList<cTestHandle> m_queue;
-    QList<cTestHandle> m_batch;
-    int m_remainingRuns = 1;
-    bool m_batchActive = false;
-    bool m_cancelAll = false;
-    quint64 m_batchGeneration = 0;
-
-    QSemaphore m_userReplySemaphore;
-    mutable QMutex m_userReplyLock;
-    QVariantList m_userReply;
-
-    // Held by whichever thread is inside the Lua state; replaced if a killed thread held it.
-    std::unique_ptr<QMutex> m_luaLock;
-    std::unique_ptr<cLuaState> m_lua;
+    cTestQueue m_queue;
+    cOperatorQuestion m_question;
+    cLuaEnvironment m_lua{&m_quit};
 
     mutable QMutex m_deviceLock;
     sIODevice m_device;
 
     std::atomic<bool> m_initialised{false};
     QSemaphore m_actionSemaphore;
+    mutable QMutex m_postedLock;
+    QList<int> m_posted;
     const bool m_ownsPort;
 
-    mutable QMutex m_statsLock;
-    QMap<QString, sStats> m_stats;
-    mutable QMutex m_resultsLock;
-    QString m_results;
-    mutable QMutex m_logLock;
-    QString m_log;
+    cTestResults m_results;
 
-    std::atomic<const sCmdPlugin *> m_cmd{nullptr};
     std::atomic<bool> m_rebootOnClose{false};
     std::unique_ptr<cContext> m_callContext;
+    cUnitChannel m_unit;
 
     // Wakes sleeping scripts when the runner goes away.
     QMutex m_sleepLock;
@@ -192,5 +153,4 @@ private:
     mutable QMutex m_settingsLock;
     QString m_appRoot;
     int m_trustOverride = -1;  // -1: read the settings at every init
-    std::atomic<bool> m_sandboxed{true};
 };

@@ -3,6 +3,8 @@
 #include "platform/logging/ilogengine.h"
 #include "platform/logging/logs.h"
 #include "platform/port/port.h"
+#include "tests/engine/crunnershared.h"
+#include "tests/engine/ctestrunner.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -25,26 +27,22 @@ constexpr lua_Integer kMaxReadSize = 16 * 1024 * 1024;
 constexpr lua_Integer kMaxI2cCount = 65536;
 constexpr int kMaxAskFields = 64;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("cZtApi", text);
-}
-
 int raise(lua_State *L, const QString &message)
 {
-    const QByteArray bytes = message.toLatin1();
+    const QByteArray bytes = message.toLocal8Bit();
     lua_pushlstring(L, bytes.constData(), size_t(bytes.size()));
     return kRaise;
 }
 
 int raiseFrame(lua_State *L, const char *function)
 {
-    return raise(L, tr("[%1] incorrect argument").arg(QLatin1String(function)));
+    return raise(L, QCoreApplication::translate("cZtApi", "[%1] incorrect argument").arg(QLatin1String(function)));
 }
 
 int raiseFrame(lua_State *L, const char *function, const char *what)
 {
-    return raise(L, tr("[%1] incorrect argument: %2").arg(QLatin1String(function), QLatin1String(what)));
+    return raise(L, QCoreApplication::translate("cZtApi", "[%1] incorrect argument: %2")
+                        .arg(QLatin1String(function), QLatin1String(what)));
 }
 
 template <int (*F)(lua_State *)>
@@ -72,7 +70,7 @@ QString stringArg(lua_State *L, int index)
 {
     size_t len = 0;
     const char *s = lua_tolstring(L, index, &len);
-    return s ? QString::fromLatin1(s, int(len)) : QString();
+    return s ? QString::fromLocal8Bit(s, qsizetype(len)) : QString();
 }
 
 lua_Integer clamped(lua_Integer value, lua_Integer low, lua_Integer high)
@@ -211,7 +209,7 @@ int zAskUser(lua_State *L)
     }
     lua_createtable(L, int(answers.size()), 0);
     for (int i = 0; i < answers.size(); ++i) {
-        const QByteArray bytes = answers.at(i).toLatin1();
+        const QByteArray bytes = answers.at(i).toLocal8Bit();
         lua_pushlstring(L, bytes.constData(), size_t(bytes.size()));
         lua_rawseti(L, -2, i + 1);
     }
@@ -227,10 +225,10 @@ int checkPortArgs(lua_State *L, const char *function, const char *types)
     QString detail;
     bool bad = false;
     if (lua_gettop(L) != expected) {
-        detail = tr("invalid argument count (expected to be %1)").arg(expected);
+        detail = QCoreApplication::translate("cZtApi", "invalid argument count (expected to be %1)").arg(expected);
         bad = true;
     } else if (lua_type(L, 1) != LUA_TLIGHTUSERDATA) {
-        detail = tr("invalid handle (expected to be userdata, got %1)")
+        detail = QCoreApplication::translate("cZtApi", "invalid handle (expected to be userdata, got %1)")
                      .arg(QLatin1String(lua_typename(L, lua_type(L, 1))));
         bad = true;
     } else {
@@ -240,13 +238,13 @@ int checkPortArgs(lua_State *L, const char *function, const char *types)
             switch (types[i]) {
             case 'g':
                 if (!lua_isstring(L, index)) {
-                    detail = tr("invalid GPIO name (expected to be string, got %1)").arg(QLatin1String(typeName));
+                    detail = QCoreApplication::translate("cZtApi", "invalid GPIO name (expected to be string, got %1)").arg(QLatin1String(typeName));
                     bad = true;
                 }
                 break;
             case 'b':
                 if (!lua_isboolean(L, index)) {
-                    detail = tr("invalid state (expected to be boolean, got %1)").arg(QLatin1String(typeName));
+                    detail = QCoreApplication::translate("cZtApi", "invalid state (expected to be boolean, got %1)").arg(QLatin1String(typeName));
                     bad = true;
                 }
                 break;
@@ -261,7 +259,7 @@ int checkPortArgs(lua_State *L, const char *function, const char *types)
     }
     if (!bad)
         return 0;
-    return raise(L, tr("[%1] incorrect argument: %2").arg(QLatin1String(function), detail));
+    return raise(L, QCoreApplication::translate("cZtApi", "[%1] incorrect argument: %2").arg(QLatin1String(function), detail));
 }
 
 // The port library returns 1 for success and anything else for failure.
@@ -464,7 +462,7 @@ bool cZtApi::install(lua_State *L, void *callContext, QString *error)
 {
     if (lua_cpcall(L, installImpl, callContext) != 0) {
         const char *message = lua_tostring(L, -1);
-        *error = QString::fromLatin1(message ? message : "?");
+        *error = QString::fromLocal8Bit(message ? message : "?");
         lua_pop(L, 1);
         return false;
     }
@@ -475,7 +473,7 @@ bool cZtApi::installPrint(lua_State *L, QString *error)
 {
     if (lua_cpcall(L, installPrintImpl, nullptr) != 0) {
         const char *message = lua_tostring(L, -1);
-        *error = QString::fromLatin1(message ? message : "?");
+        *error = QString::fromLocal8Bit(message ? message : "?");
         lua_pop(L, 1);
         return false;
     }
@@ -493,4 +491,43 @@ QStringList cZtApi::functionNames(const char *library)
     for (const luaL_Reg *r = table; r->name; ++r)
         names.append(QLatin1String(r->name));
     return names;
+}
+
+// ---- the runner's side ----
+
+cTestHandle cZtApi::currentTest()
+{
+    return cRunnerShared::currentTest();
+}
+
+void cZtApi::markErrorSeen()
+{
+    cRunnerShared::setErrorSeen(true);
+}
+
+void cZtApi::appendLog(const QString &text, int level)
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        runner->m_results.appendLog(text, level);
+}
+
+bool cZtApi::sleep(qint64 ms)
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        return runner->sleepFor(ms);
+    return false;
+}
+
+bool cZtApi::canceled()
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        return runner->cancelQuery();
+    return false;
+}
+
+bool cZtApi::ask(const QString &question, const QStringList &fields, QStringList *answers)
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        return runner->askOperator(question, fields, answers);
+    return false;
 }

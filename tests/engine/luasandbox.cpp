@@ -1,14 +1,22 @@
 #include "luasandbox.h"
 
+#include <QByteArray>
+#include <QList>
+
 #include <lua.hpp>
+
+#include <initializer_list>
 
 namespace {
 
 const char kRegistryKey[] = "zovan.sandbox";
+// The global tables that code from the unit runs in, as weak keys.
+const char kEnvsKey[] = "zovan.sandbox.envs";
 
 // Runs once per state with the full libraries and keeps the originals in upvalues, so that
 // what local scripts later do to the globals cannot widen the sandbox.
 const char kBuilder[] = R"lua(
+local ENVS = ...
 local G = _G
 local error, pairs, ipairs, rawget, rawset, setmetatable, getmetatable, setfenv, type, tostring =
       error, pairs, ipairs, rawget, rawset, setmetatable, getmetatable, setfenv, type, tostring
@@ -122,6 +130,7 @@ local function make()
   end
   S._G = S
   substitutes[G] = S
+  ENVS[S] = true
   -- Globals of the local scripts stay readable, with privileged values swapped out.
   setmetatable(S, {
     __index = function(_, k)
@@ -146,6 +155,124 @@ return function(chunk)
 end
 )lua";
 
+// True when the nearest Lua function on the stack runs in a sandbox, or when no Lua function
+// can be seen at all (called from the host, or below a lost tail call).
+bool calledFromUnit(lua_State *L)
+{
+    lua_Debug ar;
+    for (int level = 1; lua_getstack(L, level, &ar); ++level) {
+        if (!lua_getinfo(L, "Sf", &ar))
+            return true;
+        if (ar.what[0] == 'C') {
+            lua_pop(L, 1);
+            continue;
+        }
+        if (ar.what[0] == 't') {  // "tail": the caller is gone
+            lua_pop(L, 1);
+            return true;
+        }
+        lua_getfenv(L, -1);
+        lua_getfield(L, LUA_REGISTRYINDEX, kEnvsKey);
+        lua_pushvalue(L, -2);
+        lua_rawget(L, -2);
+        const bool unit = lua_toboolean(L, -1) != 0;
+        lua_pop(L, 4);
+        return unit;
+    }
+    return true;
+}
+
+// A privileged function as every path sees it: upvalue 1 the function, upvalue 2 its name.
+// In C, so that a tail call from a local script keeps that script on the stack.
+int privilegedGate(lua_State *L)
+{
+    if (calledFromUnit(L)) {
+        lua_pushvalue(L, lua_upvalueindex(2));
+        lua_pushliteral(L, " is not allowed for code from the unit");
+        lua_concat(L, 2);
+        return lua_error(L);
+    }
+    const int n = lua_gettop(L);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, n, LUA_MULTRET);
+    return lua_gettop(L);
+}
+
+// Replaces table[key] (table at an absolute index) with its gate.
+void gateField(lua_State *L, int table, const char *key, const QByteArray &name)
+{
+    lua_getfield(L, table, key);
+    if (lua_tocfunction(L, -1) == privilegedGate || !lua_isfunction(L, -1)) {
+        lua_pop(L, 1);
+        return;
+    }
+    lua_pushlstring(L, name.constData(), size_t(name.size()));
+    lua_pushcclosure(L, privilegedGate, 2);
+    lua_setfield(L, table, key);
+}
+
+void gateLibrary(lua_State *L, const char *library, std::initializer_list<const char *> keys)
+{
+    lua_getglobal(L, library);
+    if (lua_istable(L, -1)) {
+        const int table = lua_gettop(L);
+        for (const char *key : keys)
+            gateField(L, table, key, QByteArray(library) + '.' + key);
+    }
+    lua_pop(L, 1);
+}
+
+// Local scripts may keep privileged functions anywhere, in tables of tables or as results of
+// their own functions; so the functions themselves refuse to serve code from the unit.
+void gatePrivileged(lua_State *L)
+{
+    gateLibrary(L, "os", {"execute", "exit", "remove", "rename", "tmpname", "setlocale", "getenv"});
+    gateLibrary(L, "io", {"open", "popen", "lines", "input", "output", "close", "tmpfile"});
+    gateLibrary(L, "string", {"dump"});
+    gateLibrary(L, "package", {"loadlib"});
+    for (const char *name : {"loadstring", "load", "dofile", "loadfile", "getfenv", "setfenv", "module", "require"})
+        gateField(L, LUA_GLOBALSINDEX, name, QByteArray(name));
+    lua_getglobal(L, "package");
+    if (lua_istable(L, -1)) {
+        lua_getfield(L, -1, "loaders");
+        if (lua_istable(L, -1)) {
+            const int loaders = lua_gettop(L);
+            for (int i = 1;; ++i) {
+                lua_rawgeti(L, loaders, i);
+                const bool more = lua_isfunction(L, -1);
+                if (more && lua_tocfunction(L, -1) != privilegedGate) {
+                    lua_pushstring(L, QByteArray("package.loaders[" + QByteArray::number(i) + ']').constData());
+                    lua_pushcclosure(L, privilegedGate, 2);
+                    lua_rawseti(L, loaders, i);
+                } else {
+                    lua_pop(L, 1);
+                }
+                if (!more)
+                    break;
+            }
+        }
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    lua_getglobal(L, "debug");
+    if (lua_istable(L, -1)) {
+        const int debug = lua_gettop(L);
+        QList<QByteArray> keys;
+        lua_pushnil(L);
+        while (lua_next(L, debug) != 0) {
+            lua_pop(L, 1);
+            if (lua_type(L, -1) == LUA_TSTRING)
+                keys.append(QByteArray(lua_tostring(L, -1)));
+        }
+        for (const QByteArray &key : keys) {
+            if (key != "traceback")  // only reads the stack; error handlers use it
+                gateField(L, debug, key.constData(), "debug." + key);
+        }
+    }
+    lua_pop(L, 1);
+}
+
 } // namespace
 
 namespace luasandbox {
@@ -160,6 +287,7 @@ bool install(lua_State *L, QString *error)
     if (!pushRunner(L, error))
         return false;
     lua_pop(L, 1);
+    gatePrivileged(L);
     return true;
 }
 
@@ -169,10 +297,22 @@ bool pushRunner(lua_State *L, QString *error)
     if (lua_isfunction(L, -1))
         return true;
     lua_pop(L, 1);
-    if (luaL_loadbuffer(L, kBuilder, sizeof(kBuilder) - 1, "sandbox") != 0
-        || lua_pcall(L, 0, 1, 0) != 0) {
+    if (luaL_loadbuffer(L, kBuilder, sizeof(kBuilder) - 1, "sandbox") != 0) {
         const char *message = lua_tostring(L, -1);
-        *error = QString::fromLatin1(message ? message : "sandbox set-up failed");
+        *error = QString::fromLocal8Bit(message ? message : "sandbox set-up failed");
+        lua_pop(L, 1);
+        return false;
+    }
+    lua_newtable(L);  // the sandboxes, weak keys
+    lua_createtable(L, 0, 1);
+    lua_pushliteral(L, "k");
+    lua_setfield(L, -2, "__mode");
+    lua_setmetatable(L, -2);
+    lua_pushvalue(L, -1);
+    lua_setfield(L, LUA_REGISTRYINDEX, kEnvsKey);
+    if (lua_pcall(L, 1, 1, 0) != 0) {
+        const char *message = lua_tostring(L, -1);
+        *error = QString::fromLocal8Bit(message ? message : "sandbox set-up failed");
         lua_pop(L, 1);
         return false;
     }

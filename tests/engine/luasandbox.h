@@ -15,8 +15,10 @@ namespace luasandbox {
 QString refusal(const QString &what);
 
 /**
- * Builds the sandbox maker while the globals are still the standard ones. Call only in
- * protected mode, once the libraries and the zt table exist.
+ * Builds the sandbox maker while the globals are still the standard ones, and puts a gate
+ * before every privileged function that refuses calls from code from the unit, however it
+ * got hold of the function. Call only in protected mode, once the libraries and the zt
+ * table exist.
  */
 bool install(lua_State *L, QString *error);
 

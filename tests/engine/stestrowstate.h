@@ -33,12 +33,17 @@ struct sPostedWrites
 /**
  * The road from any thread to a row tracker that may be going away: a mailbox under a lock,
  * drained in the model's thread. The data passes under the lock, never inside Qt's event
- * queue, and posts reach the model in the order they were made.
+ * queue, and posts reach the model in the order they were made. A write replaces the
+ * waiting write of the same row, cell and role, so the mailbox stays bounded however fast
+ * a script writes: the model sees the newest values, in the order they last changed.
  */
 struct sTrackerGate
 {
-    /** False when the tracker is gone. */
-    bool post(sPostedWrites message);
+    /**
+     * -1 when the tracker is gone; otherwise how many waiting posts of the same row were
+     * emptied by the new writes and dropped.
+     */
+    int post(sPostedWrites message);
 
     QMutex lock;
     cTestRowTracker *tracker = nullptr;  // null once the tracker is gone

@@ -342,6 +342,10 @@ void tst_Cli::appDirScripts_data()
         << QByteArray("register_test('Custom', function() return ztl.fail('custom failure') end)\n"
                       "register_test('Fine', function() return true end)")
         << QByteArray() << 1 << ", ERROR, custom failure";
+    // The runner stops the listing after a few seconds; the whole run ends well within 30 s.
+    QTest::newRow("a test list that never ends")
+        << QByteArray("function zt_enumerate_tests() while true do end end") << QByteArray() << 2
+        << "zt_enumerate_tests did not return within";
     QTest::newRow("a broken general script") << QByteArray("register_test('Fine', function() end)")
                                              << QByteArray("this is not lua") << 2 << "cannot prepare the tests";
 }

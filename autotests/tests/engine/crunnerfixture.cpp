@@ -83,7 +83,7 @@ void cRunnerFixture::writeTests(const QList<QPair<QString, QString>> &tests, con
     }
     text += QStringLiteral("function zt_enumerate_tests() return order end\n"
                            "function zt_exec_test(name) return assert(bodies[name], 'no test')() end\n");
-    writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"), (text + extra).toLatin1());
+    writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"), (text + extra).toUtf8());
 }
 
 cTestRunner *cRunnerFixture::makeRunner(bool ownsPort)

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTranslator>
 
 #include <memory>
 
@@ -34,6 +35,7 @@ private slots:
     void setUpFunctions_data();
     void setUpFunctions();
     void failingScriptEndsSetUp();
+    void stopDuringSetUp_data();
     void stopDuringSetUp();
     void repeatsAndStatistics();
     void cancel_data();
@@ -45,6 +47,7 @@ private slots:
     void askUser();
     void destructionEndsScripts_data();
     void destructionEndsScripts();
+    void onlyMarkedTextsTranslated();
 
 private:
     std::unique_ptr<cRunnerFixture> f;
@@ -71,8 +74,8 @@ void tst_cTestRunner::statusOfATest_data()
                                          << "Error executing test 'T'";
     QTest::newRow("nothing is an error") << "return" << "ERROR" << "" << "[zt_exec_test]: result is not a boolean type";
     QTest::newRow("raised error") << "error('boom', 0)" << "ERROR" << "" << "Cannot start test 'T' (LUA_ERRRUN: run error)";
-    QTest::newRow("latin-1 text") << "zt.log('Pr\\252fung') zt.update_status_text('\\252') return true" << "OK"
-                                  << QString::fromLatin1("\xfc") << QString::fromLatin1("Pr\xfc" "fung");
+    QTest::newRow("UTF-8 text") << "zt.log('Prüfung') zt.set_status_ok('Температура ä') return true" << "OK"
+                                << "Температура ä" << "Prüfung";
     // Argument checks: the error raised, or what the call returned. call_ctx is a light userdata
     // that no port knows, so the call fails without harm.
     QTest::newRow("serial_close with text") << "return show('serial_close', 'h')" << "OK"
@@ -103,6 +106,8 @@ void tst_cTestRunner::statusOfATest()
     // Only a status the script set counts as an error seen; a failed run does not.
     QCOMPARE(f->runner()->hasErrors(), body.contains(QLatin1String("set_status_err")));
     QVERIFY2(message.isEmpty() || f->logged(message), qPrintable(message));
+    QVERIFY(f->runner()->logText().contains(QStringLiteral("finished with status: ") + status));
+    QVERIFY(details.isEmpty() || f->runner()->logText().contains(details));
 
     const QString tail = details.isEmpty() ? QString() : QStringLiteral(", ") + details;
     const QString report = QStringLiteral("Test 'T' finished with status: ") + status
@@ -190,10 +195,18 @@ void tst_cTestRunner::failingScriptEndsSetUp()
              QStringList({"general/a", "general/b", "general/c", "test/a", "tests/y", "tests/z"}));
 }
 
+void tst_cTestRunner::stopDuringSetUp_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::newRow("script that asks") << QByteArray("while not zt.was_canceled() do zt.sleep(5) end\n");
+    QTest::newRow("script that loops without asking")
+        << QByteArray("while true do pcall(function() while true do end end) end\n");
+}
+
 void tst_cTestRunner::stopDuringSetUp()
 {
-    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("wait.lua"),
-                   "zt.log('setting up')\nwhile not zt.was_canceled() do zt.sleep(5) end\n");
+    QFETCH(QByteArray, script);
+    f->writeScript(QStringLiteral("scripts/general"), QStringLiteral("wait.lua"), "zt.log('setting up')\n" + script);
     f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
     f->makeRunner(false);
     QSignalSpy spy(f->relay(), &cRunnerRelay::initFinished);
@@ -421,6 +434,38 @@ void tst_cTestRunner::destructionEndsScripts()
     f->destroyRunner();
     QVERIFY2(timer.elapsed() < 2500, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(!f->logged(QStringLiteral("Test runner thread did not stop within 3000 ms: terminating it")));
+}
+
+namespace {
+
+// Marks every text it translates with its context.
+class cMarkingTranslator : public QTranslator
+{
+public:
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        return QStringLiteral("<%1>%2").arg(QLatin1String(context), QString::fromUtf8(source));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
+// Saved logs and reports read the same in every language; the errors of the zt functions
+// are for the operator and are translated.
+void tst_cTestRunner::onlyMarkedTextsTranslated()
+{
+    cMarkingTranslator translator;
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    const bool ran = f->runOne(QStringLiteral("local ok, e = pcall(zt.serial_open) zt.set_status_warn(e) return true"));
+    QCoreApplication::removeTranslator(&translator);
+    QVERIFY(ran);
+    QTRY_COMPARE(f->state(0), int(StateWarning));
+    const QString frame = QStringLiteral("<cZtApi>[serial_open] incorrect argument: "
+                                         "<cZtApi>invalid argument count (expected to be 1)");
+    QCOMPARE(f->details(0), frame);
+    QVERIFY(f->logged(QStringLiteral("Starting test 'T'"), 1));
+    QVERIFY(f->logged(QStringLiteral("Test 'T' finished with status: WARNING, description: ") + frame, 1));
 }
 
 QTEST_GUILESS_MAIN(tst_cTestRunner)

@@ -21,6 +21,9 @@ shared_value = 42
 registry = {}
 function reg(name) registry[#registry + 1] = name end
 my_os, my_exec, my_loaders = os, os.execute, package.loaders
+helpers = { run = os.execute, deeper = { popen = io.popen, loadlib = package.loadlib, env = setfenv } }
+function helpers.label(text) return 'label:' .. text end
+function helpers.get() return os.execute end
 )lua";
 
 int installSandbox(lua_State *L)
@@ -101,6 +104,23 @@ void tst_LuaSandbox::unitCode_data()
     QTest::newRow("load") << QByteArray("load(function() end)") << true << runFailed << refused("load");
     QTest::newRow("loadstring") << QByteArray("loadstring('return 1')") << true << runFailed << refused("loadstring");
     QTest::newRow("getfenv") << QByteArray("getfenv(0)") << true << runFailed << refused("getfenv");
+    // Privileged functions that a local script keeps in its own tables, or hands out.
+    QTest::newRow("os.execute in a table") << QByteArray("helpers.run('true')") << true << runFailed
+                                           << refused("os.execute");
+    QTest::newRow("io.popen two tables down") << QByteArray("helpers.deeper.popen('ls')") << true << runFailed
+                                              << refused("io.popen");
+    QTest::newRow("loadlib through pcall")
+        << QByteArray("local ok, e = pcall(helpers.deeper.loadlib, 'libc.so.6', 'system') assert(not ok) error(e, 0)")
+        << true << runFailed << refused("package.loadlib");
+    QTest::newRow("setfenv out of the sandbox")
+        << QByteArray("local f = function() return os end helpers.deeper.env(f, my_os) f()") << true << runFailed
+        << refused("setfenv");
+    QTest::newRow("os.execute in a tail call") << QByteArray("return helpers.run('true')") << true << runFailed
+                                               << refused("os.execute");
+    QTest::newRow("os.execute returned by a local function") << QByteArray("helpers.get()('true')") << true
+                                                             << runFailed << refused("os.execute");
+    QTest::newRow("a local function stays callable") << QByteArray("assert(helpers.label('x') == 'label:x')") << true
+                                                     << int(cLuaState::Done) << QString();
     QTest::newRow("precompiled") << precompiled() << true << int(cLuaState::LoadFailed) << refused("precompiled code");
     QTest::newRow("precompiled from a trusted unit") << precompiled() << false << int(cLuaState::Done) << QString();
     QTest::newRow("what stays allowed")
@@ -143,7 +163,8 @@ void tst_LuaSandbox::unitDefinitionsLeaveLocalLibrariesWhole()
     QCOMPARE(m_state->run("assert(type(init_test_env) == 'function' and helper == nil)\n"
                           "assert(type(string.upper) == 'function' and math.pi > 3 and type(zt.log) == 'function'"
                           " and type(os.execute) == 'function' and shared_value == 42 and type(io.popen) == 'function'"
-                          " and type(debug.getinfo) == 'function' and loadstring('return 5')() == 5)",
+                          " and type(debug.getinfo) == 'function' and loadstring('return 5')() == 5)\n"
+                          "assert(helpers.run('true') == 0 and helpers.get()('true') == 0)",
                           "local", false, &error),
              cLuaState::Done);
     QVERIFY2(error.isEmpty(), qPrintable(error));
