@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>TValueBrowser</name>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
+</context>
+<context>
     <name>cAboutDialog</name>
     <message>
         <source>About</source>
@@ -400,10 +411,6 @@
     <message>
         <source>[*] Plugin settings</source>
         <translation>[*] Plugin-Einstellungen</translation>
-    </message>
-    <message>
-        <source>The settings that the loaded plug-ins declare appear here.</source>
-        <translation>Hier erscheinen die Einstellungen, die die geladenen Plugins anbieten.</translation>
     </message>
     <message>
         <source>OK</source>

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>TValueBrowser</name>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cAboutDialog</name>
     <message>
         <source>About</source>
@@ -399,10 +410,6 @@
     <name>cPluginSettingsDialog</name>
     <message>
         <source>[*] Plugin settings</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The settings that the loaded plug-ins declare appear here.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

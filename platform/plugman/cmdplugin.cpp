@@ -32,7 +32,7 @@ bool exec(void *handle, const char *command, int length, char **answer, int *ans
     const QString me = QString::fromLatin1(pluginnames::kCommand);
     const QByteArray text(command, length);
     if (timeoutMs <= 0)
-        timeoutMs = int(pluginsettings::integer(me, QStringLiteral("commandTimeoutMs"), 5000, 100, 600000));
+        timeoutMs = int(pluginsettings::integer(me, QStringLiteral("commandTimeoutMs")));
     const std::shared_ptr<sLinkSession> s = cLinkSessions::instance().session(handle);
     if (!s)
         return false;
@@ -42,7 +42,7 @@ bool exec(void *handle, const char *command, int length, char **answer, int *ans
         return false;
     }
     sLinkOptions o = pluginsettings::linkOptions();
-    o.maxFileSize = pluginsettings::integer(me, QStringLiteral("maxAnswerSize"), 1024 * 1024, 0, 64 * 1024 * 1024);
+    o.maxFileSize = pluginsettings::integer(me, QStringLiteral("maxAnswerSize"));
     s->client->setOptions(o);
     QByteArray result;
     const bool ok = s->client->command(text, timeoutMs, &result, cPlugMan::callbacks(ctx));

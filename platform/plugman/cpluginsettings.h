@@ -17,8 +17,14 @@ namespace pluginsettings {
 
 /** A store positioned at the plug-in's group (for the settings dialog). */
 std::unique_ptr<QSettings> openStore(const QString &plugin);
-/** One integer value, bounded; the default when missing or not a number. */
-qint64 integer(const QString &plugin, const QString &key, qint64 defaultValue, qint64 min, qint64 max);
+/**
+ * Puts the value in effect of each of the plug-in's settings into its store wherever the store
+ * lacks it or holds one the plug-in would not use as it stands, so that the settings dialog
+ * shows, and writes back on OK, what the plug-in really uses (and never zeros for missing keys).
+ */
+void settle(QSettings &store, const QString &plugin);
+/** The value in effect of one of the plug-in's integer settings: the stored one bounded, or its default. */
+qint64 integer(const QString &plugin, const QString &key);
 /** The link tunables of the file plug-in. */
 sLinkOptions linkOptions();
 

@@ -162,12 +162,14 @@ QSettings *cPlugMan::settingsHandle(const QString &name)
     if (!entry(name))
         return nullptr;
     QMutexLocker g(&m_lock);
-    auto it = m_stores.find(name);
-    if (it != m_stores.end())
-        return it.value();
-    m_ownedStores.push_back(pluginsettings::openStore(name));
-    QSettings *s = m_ownedStores.back().get();
-    m_stores.insert(name, s);
+    QSettings *s = m_stores.value(name);
+    if (!s) {
+        m_ownedStores.push_back(pluginsettings::openStore(name));
+        s = m_ownedStores.back().get();
+        m_stores.insert(name, s);
+    }
+    // Every hand-out, because the file may have been edited since the last one.
+    pluginsettings::settle(*s, name);
     return s;
 }
 

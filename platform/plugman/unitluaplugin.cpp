@@ -65,7 +65,7 @@ int unitCommand(lua_State *L)
     size_t len = 0;
     const char *text = luaL_checklstring(L, 1, &len);
     const int defaultTimeout = int(pluginsettings::integer(QString::fromLatin1(pluginnames::kLua),
-                                                           QStringLiteral("commandTimeoutMs"), 3000, 100, 600000));
+                                                           QStringLiteral("commandTimeoutMs")));
     const int timeout = int(luaL_optinteger(L, 2, defaultTimeout));
     void *handle = handleArg(L, 3);
     const QByteArray command(text, int(len));
