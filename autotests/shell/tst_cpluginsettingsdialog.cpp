@@ -43,41 +43,35 @@ public:
     explicit cFakePlugMan(std::vector<sFakePlugin> plugins) : m_plugins(std::move(plugins))
     {
         for (const sFakePlugin &p : m_plugins) {
-            if (!p.hasStore)
-                continue;
-            auto store = std::make_unique<QSettings>();
-            store->beginGroup(p.name);
-            m_stores[p.name] = std::move(store);
+            m_names << p.name;
+            if (p.hasStore) {
+                m_stores[p.name] = std::make_unique<QSettings>();
+                m_stores[p.name]->beginGroup(p.name);
+            }
         }
     }
     int version() const override { return 1; }
     bool loadPlugins() override { return true; }
     void unloadPlugins() override {}
     int pluginCount() const override { return int(m_plugins.size()); }
-    bool hasPlugin(const QString &name) const override { return plugin(name); }
+    bool hasPlugin(const QString &name) const override { return m_names.contains(name); }
     const sResPlugin *resPlugin(const sIODevice &) override { return nullptr; }
     const sLuaPlugin *pluginByName(const QString &) override { return nullptr; }
     QString pluginForDevice(const sIODevice &) const override { return {}; }
     const sCmdPlugin *cmdPlugin(const sIODevice &) override { return nullptr; }
     void registerContext(cContext *, tProgressFunc, void *, tCancelQuery) override {}
     void unregisterContext(cContext *) override {}
-    QStringList pluginNames() const override
-    {
-        QStringList names;
-        for (const sFakePlugin &p : m_plugins)
-            names << p.name;
-        return names;
-    }
+    QStringList pluginNames() const override { return m_names; }
     QString pluginDescription(const QString &name) const override { return name + QStringLiteral(" does things"); }
     int settingsCount(const QString &name) const override
     {
-        const sFakePlugin *p = plugin(name);
-        return !p ? 0 : p->count >= 0 ? p->count : int(p->settings.size());
+        const sFakePlugin &p = m_plugins.at(size_t(m_names.indexOf(name)));
+        return p.count >= 0 ? p.count : int(p.settings.size());
     }
     const sPluginSetting *settingsList(const QString &name) const override
     {
-        const sFakePlugin *p = plugin(name);
-        return p && !p->nullList && !p->settings.empty() ? p->settings.data() : nullptr;
+        const sFakePlugin &p = m_plugins.at(size_t(m_names.indexOf(name)));
+        return p.nullList ? nullptr : p.settings.data();
     }
     QSettings *settingsHandle(const QString &name) override
     {
@@ -86,14 +80,8 @@ public:
     }
 
 private:
-    const sFakePlugin *plugin(const QString &name) const
-    {
-        for (const sFakePlugin &p : m_plugins)
-            if (p.name == name)
-                return &p;
-        return nullptr;
-    }
     std::vector<sFakePlugin> m_plugins;
+    QStringList m_names;
     std::map<QString, std::unique_ptr<QSettings>> m_stores;
 };
 
@@ -244,17 +232,12 @@ void tst_cPluginSettingsDialog::okWritesEveryRow_data()
     QTest::addColumn<QVariant>("writtenFast");
     QTest::newRow("missing values") << QVariant() << QVariant() << QVariant()
                                     << QVariant(0) << QVariant(0.0) << QVariant(false);
-    QTest::newRow("sound values") << QVariant(250) << QVariant(0.75) << QVariant(true)
-                                  << QVariant(250) << QVariant(0.75) << QVariant(true);
     QTest::newRow("values as text") << QVariant(QStringLiteral("250")) << QVariant(QStringLiteral("0.5"))
                                     << QVariant(QStringLiteral("true"))
                                     << QVariant(250) << QVariant(0.5) << QVariant(true);
-    QTest::newRow("wrong types") << QVariant(QStringLiteral("soon")) << QVariant(QStringList{"a", "b"})
-                                 << QVariant(QStringLiteral("maybe"))
-                                 << QVariant(0) << QVariant(0.0) << QVariant(false);
-    QTest::newRow("out of range") << QVariant(qint64(5000000000)) << QVariant(QStringLiteral("nan"))
-                                  << QVariant(-3)
-                                  << QVariant(INT_MAX) << QVariant(0.0) << QVariant(true);
+    QTest::newRow("wrong types, out of range") << QVariant(qint64(5000000000)) << QVariant(QStringList{"a", "b"})
+                                               << QVariant(QStringLiteral("maybe"))
+                                               << QVariant(INT_MAX) << QVariant(0.0) << QVariant(false);
 }
 
 void tst_cPluginSettingsDialog::okWritesEveryRow()

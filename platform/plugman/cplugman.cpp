@@ -168,7 +168,7 @@ QSettings *cPlugMan::settingsHandle(const QString &name)
         s = m_ownedStores.back().get();
         m_stores.insert(name, s);
     }
-    // Every hand-out, because the file may have been edited since the last one.
+    // On every hand-out: anyone may have written a missing or unusable value since the last one.
     pluginsettings::settle(*s, name);
     return s;
 }
