@@ -1,18 +1,20 @@
 #include "sim/csimfilesystem.h"
 
+#include "platform/link/linklimits.h"
+
 bool cSimFileSystem::splitPath(const QString &path, QStringList *parts)
 {
     QString p = path.trimmed();
     if (p.size() >= 2 && p.startsWith(QLatin1Char('"')) && p.endsWith(QLatin1Char('"')))
         p = p.mid(1, p.size() - 2);
     parts->clear();
-    if (p.size() > 1024)
+    if (p.size() > zlink::kMaxPathBytes)
         return false;
     const QStringList pieces = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString &piece : pieces) {
         if (piece == QLatin1String("."))
             continue;
-        if (piece == QLatin1String("..") || piece.size() > 255)
+        if (piece == QLatin1String("..") || piece.size() > zlink::kMaxNameBytes)
             return false;
         for (const QChar c : piece) {
             // '*' and '|' would break the listing format; '\\' and control characters are

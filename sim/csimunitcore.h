@@ -3,6 +3,7 @@
 #include "sim/csimoptions.h"
 
 #include "platform/link/iunitservices.h"
+#include "platform/link/linklimits.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,7 +23,7 @@ class cSimLogGenerator;
 class cSimUnitCore final : public iUnitServices
 {
 public:
-    static constexpr int kMaxCommandLine = 1024;
+    static constexpr int kMaxCommandLine = zlink::kMaxCommandBytes;
 
     cSimUnitCore(const sSimOptions &options, cSimFileSystem *fs, cSimHardware *hardware);
     ~cSimUnitCore() override;

@@ -2,12 +2,53 @@
 
 #include <QFileInfo>
 
+namespace {
+
+struct sQtOption
+{
+    const char *name;   // single-dash spelling without the dash
+    bool takesValue;    // the value follows as the next argument (or after '=')
+};
+
+// The options QApplication takes from the command line itself; it accepts each with one dash
+// or two. Their values must not be read as ours ("-style --sim" names a style).
+const sQtOption kQtOptions[] = {
+    {"platform", true}, {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowtitle", true}, {"qwindowicon", true}, {"geometry", true},
+    {"title", true}, {"icon", true}, {"display", true}, {"name", true}, {"session", true},
+    {"style", true}, {"stylesheet", true}, {"qmljsdebugger", false}, {"reverse", false},
+    {"testability", false}, {"nograb", false}, {"dograb", false}, {"sync", false}, {"widgetcount", false},
+};
+
+// Whether the argument is one of Qt's options; moves index past a value it takes.
+bool skipQtOption(const QStringList &arguments, int *index)
+{
+    QString argument = arguments.at(*index);
+    if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-") || argument == QLatin1String("--"))
+        return false;
+    argument.remove(0, argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
+    const QString name = equals < 0 ? argument : argument.left(equals);
+    for (const sQtOption &option : kQtOptions) {
+        if (name != QLatin1String(option.name))
+            continue;
+        if (option.takesValue && equals < 0 && *index + 1 < arguments.size())
+            ++*index;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 cCommandLine::cCommandLine(const QStringList &arguments)
 {
     for (int i = 1; i < arguments.size() && isValid(); ++i) {
         const QString &argument = arguments.at(i);
         QString value;
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+        if (skipQtOption(arguments, &i)) {
+            continue;
+        } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
             m_help = true;
         } else if (argument == QLatin1String("--sim")) {
             m_sim = true;
@@ -21,7 +62,7 @@ cCommandLine::cCommandLine(const QStringList &arguments)
         } else if (argument.startsWith(QLatin1String("--")) && argument != QLatin1String("--engineering")) {
             m_error = QStringLiteral("unknown option \"%1\"").arg(argument);
         }
-        // Everything else ("/useovr", Qt's own "-platform x", ...) is left to its readers.
+        // Everything else ("/useovr", single-dash words) is left to its readers.
     }
 }
 
@@ -60,6 +101,7 @@ QString cCommandLine::usage(const QString &program)
                "  --sim-option KEY=VALUE   pass an option to the simulated unit (repeatable; implies --sim)\n"
                "  -h, --help               show this text and exit\n"
                "\n"
-               "Qt's own options (-platform offscreen, -style NAME, ...) are accepted too.\n")
+               "Qt's own options are accepted too, with one dash or two\n"
+               "(-platform offscreen, --platform offscreen, --style=fusion, ...).\n")
         .arg(name);
 }

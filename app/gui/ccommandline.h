@@ -5,8 +5,8 @@
 
 /**
  * The program's own switches, read before Qt starts (so that --help works without a display).
- * Anything else passes through: the main window reads the engineering switches itself and
- * Qt takes its own options.
+ * Qt's own options, in either spelling, and the engineering switches pass through to Qt and
+ * to the main window; an unknown option of our own ("--...") is refused.
  */
 class cCommandLine
 {

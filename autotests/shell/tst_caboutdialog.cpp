@@ -46,6 +46,7 @@ void tst_cAboutDialog::lines()
     QVERIFY(close);
     QCOMPARE(close->text(), QStringLiteral("Close"));
     QSignalSpy accepted(&dialog, &QDialog::accepted);
+    QVERIFY(accepted.isValid());
     dialog.show();
     QTest::mousePress(close, Qt::LeftButton);
     QCOMPARE(accepted.count(), 1);

@@ -22,6 +22,11 @@ void tst_cCommandLine::parse_data()
     QTest::newRow("--help") << QStringList{"zt", "--help"} << "help=1 shots= sim=0 options=";
     QTest::newRow("engineering switches pass") << QStringList{"zt", "/useovr", "/useoverrides", "--engineering"} << plain;
     QTest::newRow("Qt options pass") << QStringList{"zt", "-platform", "offscreen", "-style", "fusion"} << plain;
+    QTest::newRow("Qt options with two dashes pass")
+        << QStringList{"zt", "--platform", "offscreen", "--style=fusion", "--reverse"} << plain;
+    QTest::newRow("Qt options beside ours") << QStringList{"zt", "--platform", "offscreen", "--screenshot", "shots"}
+                                            << "help=0 shots=shots sim=0 options=";
+    QTest::newRow("a Qt option's value is not ours") << QStringList{"zt", "--qwindowtitle", "--sim"} << plain;
     QTest::newRow("screenshot") << QStringList{"zt", "--screenshot", "/tmp/shots"} << "help=0 shots=/tmp/shots sim=0 options=";
     QTest::newRow("value that looks like an option") << QStringList{"zt", "--screenshot", "--sim"}
                                                      << "help=0 shots=--sim sim=0 options=";
@@ -31,7 +36,8 @@ void tst_cCommandLine::parse_data()
                                             << "help=0 shots= sim=1 options=seed=4";
     for (const auto &bad : {QStringList{"zt", "--screenshot"}, QStringList{"zt", "--screenshot="},
                             QStringList{"zt", "--sim-option", "seed"}, QStringList{"zt", "--sim-option", "=4"},
-                            QStringList{"zt", "--sim-option"}, QStringList{"zt", "--frobnicate"}})
+                            QStringList{"zt", "--sim-option"}, QStringList{"zt", "--frobnicate"},
+                            QStringList{"zt", "--platform", "offscreen", "--platforms"}})
         QTest::newRow(qPrintable(bad.mid(1).join(QLatin1Char(' ')))) << bad << "invalid";
 }
 

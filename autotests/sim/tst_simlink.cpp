@@ -5,6 +5,7 @@
 
 #include "autotests/platform/link/randombytes.h"
 #include "platform/link/clinkclient.h"
+#include "platform/link/linklimits.h"
 #include "sim/csimulatedunit.h"
 
 #include "ztversion.h"
@@ -124,6 +125,71 @@ private slots:
         QVERIFY2(listing.contains("|" + name + "*-rw*") && listing.contains("*" + QByteArray::number(size) + "|"),
                  listing.constData());
         QVERIFY(client.deleteFile("/tmp/" + name));
+    }
+
+    // What the client lets through the unit takes; what the unit would refuse never leaves the host.
+    void limitsAgree_data()
+    {
+        QTest::addColumn<char>("op");   // g get, l list, m make dir, d delete, p put, c command
+        QTest::addColumn<QByteArray>("argument");
+        QTest::addColumn<bool>("sent");
+        const QByteArray name = QByteArray(zlink::kMaxNameBytes, 'n');
+        const QByteArray folders = "/tmp/" + name + '/' + name + '/' + name;
+        const auto longest = [&](int reserve) {
+            return folders + '/' + QByteArray(zlink::kMaxPathBytes - reserve - int(folders.size()) - 1, 'e');
+        };
+        const QByteArray upload = QByteArray(zlink::kMaxNameBytes - zlink::kUploadSuffixBytes, 'u');
+        const QByteArray echo = "ECHO " + QByteArray(zlink::kMaxCommandBytes - 5, 'c');
+        QTest::newRow("get, longest path") << 'g' << longest(0) << true;
+        QTest::newRow("get, path a byte longer") << 'g' << longest(0) + 'x' << false;
+        QTest::newRow("list, path a byte longer") << 'l' << longest(0) + 'x' << false;
+        QTest::newRow("make dir, path a byte longer") << 'm' << longest(0) + 'x' << false;
+        QTest::newRow("delete, longest name") << 'd' << "/tmp/" + name << true;
+        QTest::newRow("delete, name a byte longer") << 'd' << "/tmp/" + name + 'x' << false;
+        // An upload is written under a temporary, longer name first.
+        QTest::newRow("put, longest path") << 'p' << longest(zlink::kUploadSuffixBytes) << true;
+        QTest::newRow("put, path a byte longer") << 'p' << longest(zlink::kUploadSuffixBytes) + 'x' << false;
+        QTest::newRow("put, longest name") << 'p' << "/tmp/" + upload << true;
+        QTest::newRow("put, name a byte longer") << 'p' << "/tmp/" + upload + 'x' << false;
+        QTest::newRow("command, longest") << 'c' << echo << true;
+        QTest::newRow("command, a byte longer") << 'c' << echo + 'c' << false;
+    }
+    void limitsAgree()
+    {
+        QFETCH(char, op);
+        QFETCH(QByteArray, argument);
+        QFETCH(bool, sent);
+        cLinkClient &client = *m_shared->client;
+        QByteArrayList parents;
+        for (qsizetype slash = argument.indexOf('/', 5); op == 'p' && slash > 0; slash = argument.indexOf('/', slash + 1)) {
+            parents.prepend(argument.left(slash));
+            QVERIFY2(client.makeDir(parents.first()), qPrintable(client.lastError()));
+        }
+        const quint64 before = client.stats().requestsSent;
+        QByteArray answer;
+        bool ok = false;
+        switch (op) {
+        case 'g': ok = client.getFile(argument, &answer); break;
+        case 'l': ok = client.listDir(argument, &answer); break;
+        case 'm': ok = client.makeDir(argument); break;
+        case 'd': ok = client.deleteFile(argument); break;
+        case 'p': ok = client.putFile(argument, "stored"); break;
+        default: ok = client.command(argument, 3000, &answer); break;
+        }
+        QCOMPARE(client.stats().requestsSent > before, sent);
+        if (!sent) {
+            QVERIFY(!ok && !client.lastError().isEmpty());
+        } else if (op == 'p') {
+            QVERIFY2(ok && client.getFile(argument, &answer) && answer == "stored", qPrintable(client.lastError()));
+            QVERIFY(client.deleteFile(argument));
+        } else {
+            // The unit took the request and looked: a missing file, or the echo.
+            QVERIFY2(op == 'c' ? ok && answer == argument.mid(5)
+                               : client.lastError() == QLatin1String("No such file or directory"),
+                     qPrintable(client.lastError()));
+        }
+        for (const QByteArray &folder : qAsConst(parents))
+            QVERIFY(client.deleteDir(folder));
     }
 
     void testPackage()

@@ -14,11 +14,10 @@ namespace {
 using zlink::put16;
 using zlink::put32;
 
-constexpr int kFirstResendMs = 300;
-constexpr int kMaxResendMs = 2000;
-constexpr int kAckRepeatMs = 150;
+using zlink::kAckRepeatMs;
+using zlink::kFirstResendMs;
+using zlink::kMaxResendMs;
 constexpr int kAbortTimeoutMs = 400;
-constexpr int kMaxPath = 1024;
 constexpr int kReadChunk = 16384;
 
 enum eBlobResult { BlobOk, BlobRetry, BlobFailed, BlobCancelled };
@@ -250,8 +249,6 @@ bool cLinkClient::abortTransfer(quint16 id)
 
 bool cLinkClient::simpleOp(quint8 op, const QByteArray &args, const sLinkCallbacks &callbacks)
 {
-    if (args.isEmpty() || args.size() > kMaxPath + 2 + kMaxPath)
-        return fail(QStringLiteral("Bad path"));
     if (!ensureSynced(m_options.timeoutMs))
         return false;
     sAnswer a;
@@ -265,22 +262,28 @@ bool cLinkClient::simpleOp(quint8 op, const QByteArray &args, const sLinkCallbac
 
 bool cLinkClient::makeDir(const QByteArray &path, const sLinkCallbacks &callbacks)
 {
+    if (!zlink::pathFits(path))
+        return fail(QStringLiteral("Bad path"));
     return simpleOp(zlink::OpMakeDir, path, callbacks);
 }
 
 bool cLinkClient::deleteFile(const QByteArray &path, const sLinkCallbacks &callbacks)
 {
+    if (!zlink::pathFits(path))
+        return fail(QStringLiteral("Bad path"));
     return simpleOp(zlink::OpDeleteFile, path, callbacks);
 }
 
 bool cLinkClient::deleteDir(const QByteArray &path, const sLinkCallbacks &callbacks)
 {
+    if (!zlink::pathFits(path))
+        return fail(QStringLiteral("Bad path"));
     return simpleOp(zlink::OpDeleteDir, path, callbacks);
 }
 
 bool cLinkClient::renameFile(const QByteArray &from, const QByteArray &to, const sLinkCallbacks &callbacks)
 {
-    if (from.isEmpty() || to.isEmpty() || from.size() > kMaxPath || to.size() > kMaxPath)
+    if (!zlink::pathFits(from) || !zlink::pathFits(to))
         return fail(QStringLiteral("Bad path"));
     QByteArray args;
     put16(&args, quint16(from.size()));
@@ -292,19 +295,33 @@ bool cLinkClient::renameFile(const QByteArray &from, const QByteArray &to, const
 bool cLinkClient::command(const QByteArray &text, int timeoutMs, QByteArray *answer,
                           const sLinkCallbacks &callbacks)
 {
+    if (text.size() > zlink::kMaxCommandBytes) {
+        if (answer)
+            answer->clear();
+        return fail(QStringLiteral("Command too long"));
+    }
     return blobOp(zlink::OpCommand, text, timeoutMs > 0 ? timeoutMs : m_options.timeoutMs, callbacks, answer,
                   false);
 }
 
 bool cLinkClient::listDir(const QByteArray &path, QByteArray *answer, const sLinkCallbacks &callbacks)
 {
+    // An empty path lists the root.
+    if (!path.isEmpty() && !zlink::pathFits(path)) {
+        if (answer)
+            answer->clear();
+        return fail(QStringLiteral("Bad path"));
+    }
     return blobOp(zlink::OpList, path, m_options.timeoutMs, callbacks, answer, false);
 }
 
 bool cLinkClient::getFile(const QByteArray &path, QByteArray *data, const sLinkCallbacks &callbacks)
 {
-    if (path.isEmpty())
+    if (!zlink::pathFits(path)) {
+        if (data)
+            data->clear();
         return fail(QStringLiteral("Bad path"));
+    }
     return blobOp(zlink::OpGet, path, m_options.timeoutMs, callbacks, data, true);
 }
 
@@ -313,8 +330,6 @@ bool cLinkClient::blobOp(quint8 op, const QByteArray &arg, int timeoutMs, const 
 {
     if (result)
         result->clear();
-    if (arg.size() > kMaxPath * 8)
-        return fail(QStringLiteral("Request too long"));
     if (!ensureSynced(qMin(timeoutMs, m_options.timeoutMs)))
         return false;
     for (int attempt = 0; attempt <= m_options.retries; ++attempt) {
@@ -433,7 +448,8 @@ int cLinkClient::receiveBlob(quint16 id, const sAnswer &answer, int timeoutMs, c
 
 bool cLinkClient::putFile(const QByteArray &path, const QByteArray &data, const sLinkCallbacks &callbacks)
 {
-    if (path.isEmpty() || path.size() > kMaxPath)
+    // The unit writes an upload under a temporary name first, which must fit too.
+    if (!zlink::pathFits(path, zlink::kUploadSuffixBytes))
         return fail(QStringLiteral("Bad path"));
     if (data.size() > m_options.maxFileSize)
         return fail(tooLarge(data.size(), m_options.maxFileSize));

@@ -17,9 +17,8 @@ using zlink::u32;
 constexpr int kCacheSize = 32;
 constexpr int kTextLimit = 64 * 1024;
 constexpr int kTextPiece = 256;
-constexpr int kAckRepeatMs = 150;        // repeat the upload ack while the sender is silent
-constexpr int kAbandonMs = 30000;        // a transfer nobody talks about any more is dropped
-constexpr int kMaxPath = 1024;
+using zlink::kAbandonMs;
+using zlink::kAckRepeatMs;
 
 QByteArray statusPayload(quint8 status, const QString &text = QString())
 {
@@ -31,6 +30,11 @@ QByteArray statusPayload(quint8 status, const QString &text = QString())
 QString tooLarge(qint64 size, qint64 limit)
 {
     return QStringLiteral("File too large: %1 bytes (limit %2)").arg(size).arg(limit);
+}
+
+QByteArray badRequest()
+{
+    return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
 }
 
 } // namespace
@@ -264,16 +268,16 @@ QByteArray cLinkServer::execute(quint16 id, const QByteArray &payload)
         return p;
     }
     case zlink::OpCommand:
-        if (args.size() < 3)
-            return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
+        if (args.size() < 3 || args.size() - 3 > zlink::kMaxCommandBytes)
+            return badRequest();
         return blobAnswer(id, args, true, m_services ? m_services->command(args.mid(3)) : QByteArray(), {});
     case zlink::OpList:
-        if (args.size() < 3)
-            return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
+        if (args.size() < 3 || (args.size() > 3 && !zlink::pathFits(args.mid(3))))
+            return badRequest();
         return blobAnswer(id, args, true, m_services ? m_services->listDir(args.mid(3)) : QByteArray(), {});
     case zlink::OpGet: {
-        if (args.size() < 3)
-            return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
+        if (args.size() < 3 || !zlink::pathFits(args.mid(3)))
+            return badRequest();
         QByteArray data;
         const bool ok = m_services && m_services->readFile(args.mid(3), &data, &error);
         return blobAnswer(id, args, ok, data, error.isEmpty() ? QStringLiteral("Can't read file") : error);
@@ -297,7 +301,7 @@ QByteArray cLinkServer::execute(quint16 id, const QByteArray &payload)
     case zlink::OpMakeDir:
     case zlink::OpDeleteFile:
     case zlink::OpDeleteDir: {
-        if (args.isEmpty() || args.size() > kMaxPath || !m_services)
+        if (!zlink::pathFits(args) || !m_services)
             return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
         bool ok = false;
         if (op == zlink::OpMakeDir)
@@ -313,8 +317,8 @@ QByteArray cLinkServer::execute(quint16 id, const QByteArray &payload)
         if (args.size() < 2 || !m_services)
             return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
         const int n = u16(args, 0);
-        if (n == 0 || args.size() <= 2 + n)
-            return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
+        if (args.size() <= 2 + n || !zlink::pathFits(args.mid(2, n)) || !zlink::pathFits(args.mid(2 + n)))
+            return badRequest();
         const bool ok = m_services->renameFile(args.mid(2, n), args.mid(2 + n), &error);
         return ok ? statusPayload(zlink::StatusOk)
                   : statusPayload(zlink::StatusFailed, error.isEmpty() ? QStringLiteral("Operation failed") : error);
@@ -362,7 +366,8 @@ QByteArray cLinkServer::putRequest(quint16 id, const QByteArray &args)
     const quint32 crc = u32(args, 7);
     const int pathLen = u16(args, 11);
     if (blockSize < zlink::kMinBlockSize || blockSize > zlink::kMaxBlockSize || window < zlink::kMinWindow
-        || window > zlink::kMaxWindow || pathLen == 0 || pathLen > kMaxPath || args.size() < 13 + pathLen)
+        || window > zlink::kMaxWindow || args.size() < 13 + pathLen
+        || !zlink::pathFits(args.mid(13, pathLen), zlink::kUploadSuffixBytes))
         return statusPayload(zlink::StatusBadRequest, QStringLiteral("Bad request"));
     if (size > m_maxFileSize)
         return statusPayload(zlink::StatusTooLarge, tooLarge(size, m_maxFileSize));
@@ -392,7 +397,7 @@ QByteArray cLinkServer::commit(const QByteArray &path, const QByteArray &data, q
     if (!m_services)
         return statusPayload(zlink::StatusFailed, QStringLiteral("Can't write file"));
     // The target is replaced only by a complete, checked file: a failure never leaves a half file.
-    const QByteArray temp = path + ".zt-part";
+    const QByteArray temp = path + zlink::kUploadSuffix;
     QString error;
     if (!m_services->writeFile(temp, data, &error)) {
         QString ignored;

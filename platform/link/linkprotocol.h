@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/link/linklimits.h"
+
 #include <QtGlobal>
 
 /**
- * Constants of the unit link: how frames look on the line, the operations a request can carry
- * and the limits both ends enforce. docs/unit-protocol.md describes the whole protocol.
+ * Constants of the unit link: how frames look on the line and the operations a request can
+ * carry; the limits both ends enforce are in linklimits.h. docs/unit-protocol.md describes the whole protocol.
  */
 namespace zlink {
 
@@ -17,7 +19,7 @@ constexpr quint8 kEscapeXor = 0x20;
 // Unstuffed frame: type(1) id(2) seq(4) length(2) payload(length) crc32(4), little-endian.
 constexpr int kHeaderSize = 9;
 constexpr int kCrcSize = 4;
-constexpr int kMaxPayload = 16384 + 2048; // a whole block plus the longest path and arguments
+constexpr int kMaxPayload = kMaxBlockSize + 2 * kMaxPathBytes; // a whole block, or a rename's two paths, and arguments
 
 enum eFrameType : quint8 {
     FrameRequest = 1, // client -> unit: id = request id, payload = op + arguments
@@ -51,15 +53,5 @@ enum eStatus : quint8 {
 };
 
 constexpr quint16 kProtocolVersion = 1;
-constexpr int kMinBlockSize = 64;
-constexpr int kMaxBlockSize = 16384;
-constexpr int kDefaultBlockSize = 768; // best balance of header cost and loss on a noisy 115200 baud line
-constexpr int kMinWindow = 1;
-constexpr int kMaxWindow = 64;
-constexpr int kDefaultWindow = 8;
-constexpr int kDefaultRetries = 3;
-constexpr int kDefaultTimeoutMs = 5000;
-constexpr qint64 kDefaultMaxFileSize = qint64(64) * 1024 * 1024;
-constexpr qint64 kHardMaxFileSize = qint64(1024) * 1024 * 1024;
 
 } // namespace zlink

@@ -31,6 +31,9 @@ cLogEngine::~cLogEngine() = default;
 void cLogEngine::setCapacity(int messages)
 {
     m_capacity = qMax(1, messages);
+    // The models of all messages and of each group exist from the first message on.
+    for (cLogModel *model : std::as_const(m_models))
+        model->setCapacity(m_capacity);
 }
 
 void cLogEngine::addMessage(const QString &text, int level, const QDateTime &time,
@@ -79,6 +82,9 @@ void cLogEngine::flush()
     if (batch.isEmpty())
         return;
 
+    // Every message is kept once in arrival order, so that a model asked for later starts
+    // with what was logged before it existed.
+    modelFor(kAll, kAll);
     QStringList fresh;
     for (const sLogMessage &m : std::as_const(batch)) {
         if (!m_seenGroups.contains(m.group)) {
@@ -99,6 +105,10 @@ cLogModel *cLogEngine::modelFor(const QString &group, const QString &filter)
     cLogModel *model = m_models.value(key);
     if (!model) {
         model = new cLogModel(group, filter, m_capacity, this);
+        // The group's own unfiltered model, or the one of all groups, holds what came before.
+        const cLogModel *history = m_models.value(modelKey(m_seenGroups.contains(group) ? group : kAll, kAll));
+        if (history)
+            model->append(history->messages());
         m_models.insert(key, model);
     }
     return model;

@@ -34,6 +34,7 @@ public:
 
     /** Messages kept per model; the oldest are dropped beyond it. */
     int capacity() const { return m_capacity; }
+    /** Only in the engine's thread; applies to the models that exist too. */
     void setCapacity(int messages);
     /** Messages dropped because the queue was full before the GUI thread drained it. */
     quint64 droppedCount() const { return m_dropped.load(); }

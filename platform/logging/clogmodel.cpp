@@ -105,3 +105,19 @@ void cLogModel::append(const QList<sLogMessage> &batch)
         m_rows.push_back(*accepted[i]);
     endInsertRows();
 }
+
+QList<sLogMessage> cLogModel::messages() const
+{
+    return QList<sLogMessage>(m_rows.cbegin(), m_rows.cend());
+}
+
+void cLogModel::setCapacity(int capacity)
+{
+    m_capacity = std::max(1, capacity);
+    const int overflow = int(m_rows.size()) - m_capacity;
+    if (overflow <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), 0, overflow - 1);
+    m_rows.erase(m_rows.begin(), m_rows.begin() + overflow);
+    endRemoveRows();
+}

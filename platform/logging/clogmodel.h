@@ -29,16 +29,20 @@ public:
     bool accepts(const sLogMessage &message) const;
     /** Appends the accepted messages of a batch in one insertion, trimming the oldest. */
     void append(const QList<sLogMessage> &batch);
+    /** The messages held, oldest first. */
+    QList<sLogMessage> messages() const;
 
     QString group() const { return m_group; }
     QString filter() const { return m_filter; }
     int capacity() const { return m_capacity; }
+    /** A new bound; the oldest messages beyond it go at once. */
+    void setCapacity(int capacity);
 
     static QString levelName(int level);
 
 private:
     const QString m_group;
     const QString m_filter;
-    const int m_capacity;
+    int m_capacity;
     std::deque<sLogMessage> m_rows;
 };

@@ -18,8 +18,9 @@ struct sLinkSession
 };
 
 /**
- * The link sessions of the process, one per port I/O handle. The test runner and the file
- * runner are different threads; each call takes the session's lock for its duration.
+ * The link sessions of the process, one per open port I/O handle. The test runner and the file
+ * runner are different threads; each call takes the session's lock for its duration. A session
+ * ends when its port closes, whoever closes it.
  */
 class cLinkSessions
 {
@@ -28,7 +29,7 @@ public:
 
     static cLinkSessions &instance();
 
-    /** The handle's session, created on first use; null for a null handle. */
+    /** The handle's session, created on first use; null for a null handle or a port that is not open. */
     std::shared_ptr<sLinkSession> session(void *handle);
     /** Forgets the handle's session (transfer mode closed, port going away). */
     void drop(void *handle);
@@ -37,11 +38,13 @@ public:
     void setLastOpened(void *handle);
     /** Forgets every session. */
     void clear();
+    /** Sessions alive now. */
+    int count() const;
     /** Replaces how sessions reach their line (tests); an empty factory restores the port. */
     void setTransportFactory(tTransportFactory factory);
 
 private:
-    cLinkSessions() = default;
+    cLinkSessions();
 
     mutable QMutex m_lock;
     QHash<void *, std::shared_ptr<sLinkSession>> m_sessions;

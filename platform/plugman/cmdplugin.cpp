@@ -2,14 +2,14 @@
 
 #include "platform/link/clinkclient.h"
 #include "platform/logging/logs.h"
-#include "platform/plugman/clinksessions.h"
+#include "platform/plugman/callerbuffer.h"
+#include "platform/plugman/csessionlock.h"
 #include "platform/plugman/cpluginsettings.h"
 #include "platform/plugman/cplugman.h"
 #include "platform/plugman/plugintables.h"
 #include "platform/plugman/pluginnames.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -33,31 +33,31 @@ bool exec(void *handle, const char *command, int length, char **answer, int *ans
     const QByteArray text(command, length);
     if (timeoutMs <= 0)
         timeoutMs = int(pluginsettings::integer(me, QStringLiteral("commandTimeoutMs")));
-    const std::shared_ptr<sLinkSession> s = cLinkSessions::instance().session(handle);
-    if (!s)
-        return false;
-    // Another caller's transfer may hold the link; waiting longer than the command may take is no use.
-    if (!s->lock.tryLock(qMin(kLockWaitMs, timeoutMs))) {
-        logs::add(QStringLiteral("%1: the link is busy").arg(me), 2);
-        return false;
-    }
-    sLinkOptions o = pluginsettings::linkOptions();
-    o.maxFileSize = pluginsettings::integer(me, QStringLiteral("maxAnswerSize"));
-    s->client->setOptions(o);
     QByteArray result;
-    const bool ok = s->client->command(text, timeoutMs, &result, cPlugMan::callbacks(ctx));
-    const QString error = s->client->lastError();
-    s->lock.unlock();
+    QString error;
+    bool ok = false;
+    {
+        // Another caller's transfer may hold the link; waiting longer than the command may take is no use.
+        const cSessionLock session(handle, qMin(kLockWaitMs, timeoutMs));
+        if (session.result() == cSessionLock::NoSession)
+            return false;
+        if (session.result() == cSessionLock::Busy) {
+            logs::add(QStringLiteral("%1: the link is busy").arg(me), 2);
+            return false;
+        }
+        sLinkOptions o = pluginsettings::linkOptions();
+        o.maxFileSize = pluginsettings::integer(me, QStringLiteral("maxAnswerSize"));
+        session.client()->setOptions(o);
+        ok = session.client()->command(text, timeoutMs, &result, cPlugMan::callbacks(ctx));
+        error = session.client()->lastError();
+    }
     if (!ok) {
         logs::add(QStringLiteral("%1: \"%2\" failed: %3").arg(me, QString::fromLatin1(text), error), 2);
         return false;
     }
-    char *p = static_cast<char *>(std::malloc(size_t(result.size()) + 1));
+    char *p = plugincopy::callerBuffer(result);
     if (!p)
         return false;
-    if (!result.isEmpty())
-        std::memcpy(p, result.constData(), size_t(result.size()));
-    p[result.size()] = '\0';
     if (answer)
         *answer = p;
     else

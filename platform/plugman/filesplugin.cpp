@@ -2,9 +2,11 @@
 
 #include "platform/link/clinkclient.h"
 #include "platform/logging/logs.h"
+#include "platform/plugman/callerbuffer.h"
 #include "platform/plugman/clinksessions.h"
 #include "platform/plugman/cpluginsettings.h"
 #include "platform/plugman/cplugman.h"
+#include "platform/plugman/csessionlock.h"
 #include "platform/plugman/plugintables.h"
 #include "platform/plugman/pluginnames.h"
 
@@ -46,31 +48,15 @@ QByteArray unquoted(const char *path)
 template <typename F>
 bool withSession(void *handle, const char *what, F fn)
 {
-    const std::shared_ptr<sLinkSession> s = cLinkSessions::instance().session(handle);
-    if (!s) {
-        warn(QStringLiteral("%1: no open port").arg(QLatin1String(what)));
+    const cSessionLock session(handle, kLockWaitMs);
+    if (session.result() != cSessionLock::Held) {
+        warn(QStringLiteral("%1: %2").arg(QLatin1String(what), session.result() == cSessionLock::Busy
+                                                                   ? QStringLiteral("the link is busy")
+                                                                   : QStringLiteral("no open port")));
         return false;
     }
-    if (!s->lock.tryLock(kLockWaitMs)) {
-        warn(QStringLiteral("%1: the link is busy").arg(QLatin1String(what)));
-        return false;
-    }
-    s->client->setOptions(pluginsettings::linkOptions());
-    const bool ok = fn(*s->client);
-    s->lock.unlock();
-    return ok;
-}
-
-char *copyOut(const QByteArray &data)
-{
-    // Never null on success, so an empty file or answer is still "data".
-    char *p = static_cast<char *>(std::malloc(size_t(data.size()) + 1));
-    if (!p)
-        return nullptr;
-    if (!data.isEmpty())
-        std::memcpy(p, data.constData(), size_t(data.size()));
-    p[data.size()] = '\0';
-    return p;
+    session.client()->setOptions(pluginsettings::linkOptions());
+    return fn(*session.client());
 }
 
 int abiVersion() { return 1; }
@@ -94,7 +80,7 @@ bool getFile(void *handle, const char *, const char *path, char **data, int *siz
         }
         if (content.size() > INT_MAX - 1)
             return false;
-        *data = copyOut(content);
+        *data = plugincopy::callerBuffer(content);
         if (!*data)
             return false;
         *size = int(content.size());
@@ -159,7 +145,7 @@ bool listDir(void *handle, const char *path, char **answer, cContext *ctx)
             warn(QStringLiteral("list \"%1\" failed: %2").arg(QString::fromLatin1(p), c.lastError()));
             return false;
         }
-        *answer = copyOut(text);
+        *answer = plugincopy::callerBuffer(text);
         return *answer != nullptr;
     });
 }

@@ -3,6 +3,7 @@
 #include "platform/link/clinkclient.h"
 #include "platform/plugman/clinksessions.h"
 #include "platform/plugman/cpluginsettings.h"
+#include "platform/plugman/csessionlock.h"
 #include "platform/plugman/cplugman.h"
 #include "platform/plugman/plugintables.h"
 #include "platform/plugman/pluginnames.h"
@@ -44,16 +45,22 @@ int failure(lua_State *L, const QString &error)
 template <typename F>
 int withClient(lua_State *L, void *handle, F fn)
 {
-    const std::shared_ptr<sLinkSession> s = cLinkSessions::instance().session(handle);
-    if (!s)
-        return failure(L, QStringLiteral("no unit link: open the transfer mode first"));
-    if (!s->lock.tryLock(kLockWaitMs))
-        return failure(L, QStringLiteral("the link is busy"));
-    s->client->setOptions(pluginsettings::linkOptions());
     QByteArray result;
-    const bool ok = fn(*s->client, &result);
-    const QString error = s->client->lastError();
-    s->lock.unlock();
+    QString error;
+    bool ok = false;
+    // Nothing touches the Lua stack while the session is held: a Lua error jumps past destructors.
+    {
+        const cSessionLock session(handle, kLockWaitMs);
+        if (session.result() == cSessionLock::NoSession) {
+            error = QStringLiteral("no unit link: open the transfer mode first");
+        } else if (session.result() == cSessionLock::Busy) {
+            error = QStringLiteral("the link is busy");
+        } else {
+            session.client()->setOptions(pluginsettings::linkOptions());
+            ok = fn(*session.client(), &result);
+            error = session.client()->lastError();
+        }
+    }
     if (!ok)
         return failure(L, error);
     lua_pushlstring(L, result.constData(), size_t(result.size()));

@@ -185,13 +185,16 @@ bool cPortManager::openUnit(sIODevice &device)
 bool cPortManager::closeUnit(const sIODevice &device, int timeoutMs)
 {
     QList<std::shared_ptr<iSubDevice>> subs;
+    QList<void *> closed;
     {
         QMutexLocker locker(&m_lock);
         auto it = m_units.find(device.id);
         if (it == m_units.end() || !it->ready)
             return false;
-        for (const quintptr token : qAsConst(it->handles))
+        for (const quintptr token : qAsConst(it->handles)) {
             subs << m_handles.take(token).device;
+            closed << reinterpret_cast<void *>(token);
+        }
         for (const QString &key : qAsConst(it->claims))
             m_claims.remove(key);
         m_units.erase(it);
@@ -199,8 +202,29 @@ bool cPortManager::closeUnit(const sIODevice &device, int timeoutMs)
     // Handles are already gone: callers still inside a call hold their own reference.
     for (const std::shared_ptr<iSubDevice> &sub : qAsConst(subs))
         sub->close(timeoutMs > 0 ? timeoutMs : 0);
+    notifyClosed(closed);
     logs::add(tr("Unit '%1' closed").arg(device.name), 4);
     return true;
+}
+
+void cPortManager::addCloseListener(std::function<void(void *)> listener)
+{
+    QMutexLocker locker(&m_listenerLock);
+    m_closeListeners.push_back(std::move(listener));
+}
+
+void cPortManager::notifyClosed(const QList<void *> &handles)
+{
+    std::vector<std::function<void(void *)>> listeners;
+    {
+        QMutexLocker locker(&m_listenerLock);
+        listeners = m_closeListeners;
+    }
+    // Outside every lock of ours: a listener may call the port functions again.
+    for (const auto &listener : listeners) {
+        for (void *handle : handles)
+            listener(handle);
+    }
 }
 
 void *cPortManager::ioHandle(const sIODevice &device) const

@@ -7,7 +7,9 @@
 #include <QHash>
 #include <QMutex>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class iSubDevice;
 class iGpioLines;
@@ -34,6 +36,10 @@ public:
     std::shared_ptr<cSerialLine> findSerial(void *handle) const;
     std::shared_ptr<iGpioLines> findGpio(void *handle) const;
     std::shared_ptr<iI2cBus> findI2c(void *handle) const;
+
+    void addCloseListener(std::function<void(void *handle)> listener);
+    /** Tells the close listeners that these handles' ports closed; never under m_lock. */
+    void notifyClosed(const QList<void *> &handles);
 
     QList<sIODevice> enumerate();
     void registerUnit(const sIODevice &device);
@@ -66,6 +72,9 @@ private:
     QHash<QString, QString> m_claims;       // device key -> name of the unit holding it
     QList<sIODevice> m_registered;
     quintptr m_nextHandle;
+
+    QMutex m_listenerLock;
+    std::vector<std::function<void(void *)>> m_closeListeners;
 
     QMutex m_adapterLock;
     QString m_adapterPath;

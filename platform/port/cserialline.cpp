@@ -153,6 +153,9 @@ bool cSerialLine::open(QString *error)
         *error = tr("%1 cannot be opened: %2").arg(m_path, *error);
         return false;
     }
+    // What the unit sent while nobody held the line (a late answer frame, half a log line)
+    // belongs to no reader of this open.
+    tcflush(fd, TCIFLUSH);
     m_fd = fd;
     m_hungUp = false;
     return true;

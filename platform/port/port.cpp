@@ -52,6 +52,7 @@ int close(void *handle)
     if (!device)
         return 0;
     device->close(kCloseDrainMs);
+    cPortManager::instance().notifyClosed({handle});
     return 1;
 }
 
@@ -159,6 +160,11 @@ void registerUnit(const sIODevice &device)
 void unregisterUnit(const QString &id)
 {
     cPortManager::instance().unregisterUnit(id);
+}
+
+void addCloseListener(std::function<void(void *handle)> listener)
+{
+    cPortManager::instance().addCloseListener(std::move(listener));
 }
 
 QString adapterFilePath()

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <functional>
+
 /**
  * The unit's ports. All byte-level calls return 1 for success and anything else for failure;
  * they may be called from any thread and never block past their time-out. A handle that was
@@ -37,6 +39,11 @@ QList<sIODevice> enumerate();
 /** Offers a unit in every enumeration until it is unregistered (used for the embedded simulated unit). */
 void registerUnit(const sIODevice &device);
 void unregisterUnit(const QString &id);
+/**
+ * Calls listener with every I/O handle whose port closes, by close_port() or close(), from the
+ * closing thread and after the handle stopped working. Listeners stay for the life of the process.
+ */
+void addCloseListener(std::function<void(void *handle)> listener);
 /** The adapter file that enumerate() reads; ZOVAN_ADAPTERS overrides it. */
 QString adapterFilePath();
 

@@ -1,5 +1,6 @@
 #include "autotests/platform/link/cmemoryunit.h"
 #include "autotests/platform/link/randombytes.h"
+#include "autotests/platform/port/ptypair.h"
 
 #include "platform/context/ccontext.h"
 #include "platform/link/clinkchannel.h"
@@ -10,6 +11,7 @@
 #include "platform/plugman/cpluginsettings.h"
 #include "platform/plugman/iplugman.h"
 #include "platform/plugman/plugintables.h"
+#include "platform/port/port.h"
 #include "platform/port/siodevice.h"
 
 #include <QCoreApplication>
@@ -112,6 +114,8 @@ private slots:
     void commandPlugin();
     void concurrentCallersShareOneLink();
     void luaPlugin();
+    void sessionEndsWithItsPort_data();
+    void sessionEndsWithItsPort();
 };
 
 void tst_PlugMan::settingsReadOnEveryUse_data()
@@ -284,6 +288,46 @@ void tst_PlugMan::luaPlugin()
     QVERIFY2(rc == 0, result.constData());
     QCOMPARE(result, QByteArray("ok"));
     m_res->closeTransfer(kHandle, kPort, nullptr);
+}
+
+void tst_PlugMan::sessionEndsWithItsPort_data()
+{
+    QTest::addColumn<bool>("wholeUnit");
+    QTest::newRow("unit closed") << true;
+    QTest::newRow("line closed by its handle") << false;
+}
+
+void tst_PlugMan::sessionEndsWithItsPort()
+{
+    QFETCH(bool, wholeUnit);
+    cLinkSessions &sessions = cLinkSessions::instance();
+    sessions.setTransportFactory({});   // sessions on real ports
+    cPtyPair pty;
+    QVERIFY(pty.isValid());
+    sIODevice unit;
+    unit.id = QStringLiteral("test:session");
+    unit.name = QStringLiteral("Session unit");
+    unit.devices.append({nullptr, QStringLiteral("serial"), QStringLiteral("serial"), pty.slavePath(), {}});
+    QVERIFY(port::open_port(unit));
+    void *handle = port::calc_io_handle(unit);
+    QVERIFY(handle);
+    // Nobody answers on the line: the command fails, and the port has its session, as after
+    // a Tests connection that never closes the transfer mode.
+    char *answer = nullptr;
+    int length = 0;
+    QVERIFY(!m_cmd->exec(handle, "GET_APP_RUN_STATE", 17, &answer, &length, nullptr, 200));
+    QCOMPARE(sessions.count(), 1);
+    if (wholeUnit)
+        QVERIFY(port::close_port(unit, 0));
+    else
+        QCOMPARE(port::close(handle), 1);
+    QCOMPARE(sessions.count(), 0);
+    // A call on the closed port starts none.
+    QVERIFY(!m_cmd->exec(handle, "GET_APP_RUN_STATE", 17, &answer, &length, nullptr, 200));
+    QVERIFY(!answer);
+    QCOMPARE(sessions.count(), 0);
+    if (!wholeUnit)
+        QVERIFY(port::close_port(unit, 0));
 }
 
 QTEST_GUILESS_MAIN(tst_PlugMan)

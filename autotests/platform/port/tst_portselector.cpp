@@ -51,9 +51,24 @@ private slots:
         for (const sIODevice &device : port::enumerate())
             port::unregisterUnit(device.id);
     }
+    void scansFromConstruction();
     void keepsChoiceAcrossRescans();
     void reportsAvailabilityChanges();
 };
+
+void tst_PortSelector::scansFromConstruction()
+{
+    // As the page windows make it: nobody calls startScan() before the first disconnect.
+    plug(QStringLiteral("S"));
+    cPortSelector selector(nullptr, {});
+    selector.setMode(1);
+    QSignalSpy content(&selector, &cPortSelector::hasContent);
+    QVERIFY(content.isValid());
+    QVERIFY(selector.isScanning());
+    QVERIFY(content.wait(kWaitMs));
+    QCOMPARE(content.takeFirst().at(0).toBool(), true);
+    QCOMPARE(selector.currentDevice().id, QStringLiteral("u:S"));
+}
 
 void tst_PortSelector::keepsChoiceAcrossRescans()
 {

@@ -32,6 +32,7 @@ void tst_cPageSelector::buttons()
     QVERIFY(secondButton->geometry().y() > firstButton->geometry().y());
 
     QSignalSpy triggered(&second, &QAction::triggered);
+    QVERIFY(triggered.isValid());
     QTest::mouseClick(secondButton, Qt::LeftButton);
     QCOMPARE(triggered.count(), 1);
     QVERIFY(second.isChecked() && secondButton->isChecked());

@@ -54,6 +54,7 @@ void tst_cProgressIndicator::spinClickStop()
 
     // A left click asks the owner to stop; stopping the work is the owner's call, not the indicator's.
     QSignalSpy stop(&indicator, &cProgressIndicator::stop);
+    QVERIFY(stop.isValid());
     QTest::mouseClick(&indicator, Qt::RightButton);
     QTest::mouseClick(&indicator, Qt::LeftButton);
     QCOMPARE(stop.count(), 1);

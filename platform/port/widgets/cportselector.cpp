@@ -39,6 +39,9 @@ cPortSelector::cPortSelector(QWidget *parent, const QStringList &names)
     connect(m_scanner.get(), &cPortScanner::scanned, this,
             [this] { applyScan(m_scanner->lastResult()); }, Qt::QueuedConnection);
     m_scanner->start();
+    // The page windows stop the scan while connected and start it again on disconnect; before
+    // their first connection the selector must offer the units by itself.
+    startScan();
 }
 
 cPortSelector::~cPortSelector()

@@ -15,9 +15,9 @@ class QToolButton;
 
 /**
  * Lists the units on offer in a combo box ("name (port)") and hands out the chosen one.
- * Mode 0 is the bare combo box; mode 1 adds a button that rescans at once. While scanning
- * is on, the list is refreshed every 1.5 s in a worker thread; the operator's choice is
- * kept by unit id across refreshes, also when that unit is gone for a while.
+ * Mode 0 is the bare combo box; mode 1 adds a button that rescans at once. Scanning is on from
+ * construction until stopScan(): the list is refreshed every 1.5 s in a worker thread; the
+ * operator's choice is kept by unit id across refreshes, also when that unit is gone for a while.
  */
 class cPortSelector : public QWidget
 {
