@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/cli/ccliarguments.h"
-#include "app/cli/cjunitreport.h"
+#include "tests/model/cjunitreport.h"
 #include "platform/port/siodevice.h"
 
 #include <QDateTime>
