@@ -130,7 +130,7 @@ bool measure(cTestRunner &runner, cTestModel &model, const std::function<void()>
     start();
     const bool at1000 = waitUntil([&] { return finished >= 1000; }, 60000);
     result->growthAt1000KiB = residentKiB() - before;
-    const bool ok = at1000 && waitUntil([&] { return statistics.data().toString() == done; }, 120000);
+    const bool ok = at1000 && waitUntil([&] { return statistics.data().toString() == done; }, 600000);
     result->totalMs = timer.elapsed();
     result->stallMs = meter.stop();
     result->stallsOver50 = meter.over50();
