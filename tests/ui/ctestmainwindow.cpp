@@ -285,21 +285,21 @@ void cTestMainWindow::writeToUnit(const QByteArray &second, const QString &what)
         logs::add(what.arg(device.name), kLevelDebug);
         int written = 0;
         if (port::write(handle, "cli\r\n", 5, &written) != 1)
-            logs::add(tr("Device '%1' write failed (1)").arg(device.name), kLevelError);
+            logs::add(QStringLiteral("Device '%1' write failed (1)").arg(device.name), kLevelError);
         if (port::write(handle, second.constData(), int(second.size()), &written) != 1)
-            logs::add(tr("Device '%1' write failed (2)").arg(device.name), kLevelError);
+            logs::add(QStringLiteral("Device '%1' write failed (2)").arg(device.name), kLevelError);
     }
     port::close_port(device, 300);
 }
 
 void cTestMainWindow::voiceSlot()
 {
-    writeToUnit(QByteArrayLiteral("SELF_TEST_ENTER\r\n"), tr("Trying to reboot device '%1' in a voice test mode"));
+    writeToUnit(QByteArrayLiteral("SELF_TEST_ENTER\r\n"), QStringLiteral("Trying to reboot device '%1' in a voice test mode"));
 }
 
 void cTestMainWindow::rebootSlot()
 {
-    writeToUnit(QByteArrayLiteral("restart noboot\r\n"), tr("Trying to reboot device '%1' in a firmware mode"));
+    writeToUnit(QByteArrayLiteral("restart noboot\r\n"), QStringLiteral("Trying to reboot device '%1' in a firmware mode"));
 }
 
 // The rows that finished in this run, in model order.
