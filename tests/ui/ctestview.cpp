@@ -282,7 +282,8 @@ void cTestView::updateGeometries()
 {
     QTreeView::updateGeometries();
     QHeaderView *head = header();
-    if (head->count() < ColumnCount)
+    // Setting a mode relayouts the header even when nothing changes: only on a change.
+    if (head->count() < ColumnCount || head->sectionResizeMode(NameColumn) == QHeaderView::Stretch)
         return;
     head->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     for (int column = StatisticsColumn; column < ColumnCount; ++column)
