@@ -1,3 +1,4 @@
+#include "platform/logging/logs.h"
 #include "platform/port/port.h"
 #include "platform/port/widgets/cportselector.h"
 #include "sim/csimulatedunit.h"
@@ -94,6 +95,8 @@ void tst_cTestWorkbenchSim::initTestCase()
     QCoreApplication::setOrganizationName(QStringLiteral("ZovanToolsTests"));
     QCoreApplication::setApplicationName(QStringLiteral("tst_ctestworkbenchsim"));
     QSettings().clear();
+    // As in the application: the log engine is made in the GUI thread before any worker logs.
+    QVERIFY(logs::get());
     m_sim = std::make_unique<cSimulatedUnit>();
     QVERIFY(m_sim->setOptions({ QStringLiteral("ready-ms=0"), QStringLiteral("package=none") }));
     QVERIFY(m_sim->start());
