@@ -213,6 +213,17 @@ void tst_cTestWorkbenchSim::connectRunCancelAskDisconnect()
     QVERIFY(view->logWidget()->isVisible());
     QVERIFY(view->logWidget()->currentText().contains(QStringLiteral("Fails")));
     view->logWidget()->close();
+    // The current run as JUnit XML, with the unit's name and port.
+    QTemporaryDir out;
+    QString error;
+    QVERIFY2(view->logWidget()->saveTo(out.filePath(QStringLiteral("run.xml")), true, &error), qPrintable(error));
+    QFile junit(out.filePath(QStringLiteral("run.xml")));
+    QVERIFY(junit.open(QIODevice::ReadOnly));
+    const QByteArray xml = junit.readAll();
+    QVERIFY(xml.contains("ZOVAN-SIM"));
+    QVERIFY(xml.contains(m_unit.id.toUtf8()));
+    QVERIFY(xml.contains("Fails"));
+    QVERIFY(!view->logWidget()->saveTo(out.filePath(QStringLiteral("missing/run.xml")), true, &error));
 
     m_window->disconnectAction()->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(m_window->model()->rowCount(), 0, kWaitMs);
