@@ -37,8 +37,8 @@ cTestView::cTestView(iTestRunner *runner, QWidget *parent)
         connect(m_runner->object(), SIGNAL(testFinished()), this, SLOT(testFinished()));
     }
 
-    struct sSpec { const char *text; const char *icon; void (cTestView::*slot)(); };
-    const sSpec specs[ActionCount] = {
+    struct sActionDef { const char *text; const char *icon; void (cTestView::*slot)(); };
+    const sActionDef defs[ActionCount] = {
         { QT_TR_NOOP("Run current test"), "test_run_single.ico", &cTestView::runSingle },
         { QT_TR_NOOP("Run checked tests"), "button-play-green.ico", &cTestView::runSelected },
         { QT_TR_NOOP("Run all tests"), "test_run_all.ico", &cTestView::runAll },
@@ -46,10 +46,10 @@ cTestView::cTestView(iTestRunner *runner, QWidget *parent)
         { QT_TR_NOOP("Stop all tests"), "button-stop-red.ico", &cTestView::stopAll },
         { QT_TR_NOOP("Save result"), "cmd.ico", &cTestView::saveTable },
     };
-    for (const sSpec &spec : specs) {
-        auto *action = new QAction(QIcon(resourceFile(QString::fromLatin1(spec.icon))), tr(spec.text), this);
+    for (const sActionDef &def : defs) {
+        auto *action = new QAction(QIcon(resourceFile(QString::fromLatin1(def.icon))), tr(def.text), this);
         action->setEnabled(false);
-        connect(action, &QAction::triggered, this, spec.slot);
+        connect(action, &QAction::triggered, this, def.slot);
         m_actions << action;
     }
 
