@@ -632,6 +632,13 @@
     </message>
 </context>
 <context>
+    <name>cTestDelegate</name>
+    <message>
+        <source>Runs: %1, OK: %2</source>
+        <translation>Läufe: %1, OK: %2</translation>
+    </message>
+</context>
+<context>
     <name>cTestHandle</name>
     <message>
         <source>- empty -</source>
@@ -639,10 +646,175 @@
     </message>
 </context>
 <context>
+    <name>cTestItem</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Enqueued</source>
+        <translation>In Warteschlange</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Läuft</translation>
+    </message>
+    <message>
+        <source>Canceling</source>
+        <translation>Wird abgebrochen</translation>
+    </message>
+    <message>
+        <source>Canceled</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Status details: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Details: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestLogWidget</name>
+    <message>
+        <source>Test results</source>
+        <translation>Testergebnisse</translation>
+    </message>
+    <message>
+        <source>Short log</source>
+        <translation>Kurzprotokoll</translation>
+    </message>
+    <message>
+        <source>Detailed log</source>
+        <translation>Ausführliches Protokoll</translation>
+    </message>
+    <message>
+        <source>Extra log</source>
+        <translation>Zusatzprotokoll</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>There is no test run to report.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text files (*.txt *.log)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>JUnit XML of the current run (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Cannot write &apos;%1&apos;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cTestMainWindow</name>
     <message>
-        <source>This page runs Lua test scripts against the attached unit and shows their results.</source>
-        <translation>Diese Seite führt Lua-Testskripte am angeschlossenen Gerät aus und zeigt ihre Ergebnisse.</translation>
+        <source>File</source>
+        <translation type="unfinished">Datei</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished">Beenden</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished">Ansicht</translation>
+    </message>
+    <message>
+        <source>Message console</source>
+        <translation type="unfinished">Meldungskonsole</translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch to voice mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reboot device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select/Unselect all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished">Schließen</translation>
+    </message>
+    <message>
+        <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No test has finished since the unit was connected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestModel</name>
+    <message>
+        <source>Test name</source>
+        <translation>Testname</translation>
+    </message>
+    <message>
+        <source>Statistics</source>
+        <translation>Statistik</translation>
+    </message>
+    <message>
+        <source>Was started</source>
+        <translation>Gestartet</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
     </message>
 </context>
 <context>
@@ -685,6 +857,52 @@
     <message>
         <source>invalid state (expected to be boolean, got %1)</source>
         <translation>ungültiger Zustand (erwartet: boolean, erhalten: %1)</translation>
+    </message>
+</context>
+<context>
+    <name>cTestView</name>
+    <message>
+        <source>Run current test</source>
+        <translation>Aktuellen Test ausführen</translation>
+    </message>
+    <message>
+        <source>Run checked tests</source>
+        <translation>Markierte Tests ausführen</translation>
+    </message>
+    <message>
+        <source>Run all tests</source>
+        <translation>Alle Tests ausführen</translation>
+    </message>
+    <message>
+        <source>Stop current test</source>
+        <translation>Aktuellen Test anhalten</translation>
+    </message>
+    <message>
+        <source>Stop all tests</source>
+        <translation>Alle Tests anhalten</translation>
+    </message>
+    <message>
+        <source>Save result</source>
+        <translation>Ergebnis speichern</translation>
+    </message>
+    <message>
+        <source>Some tests finished with error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished">OK</translation>
+    </message>
+</context>
+<context>
+    <name>cUserDialog</name>
+    <message>
+        <source>Input values</source>
+        <translation>Werte eingeben</translation>
+    </message>
+    <message>
+        <source>Test: %1</source>
+        <translation>Test: %1</translation>
     </message>
 </context>
 <context>

@@ -632,6 +632,13 @@
     </message>
 </context>
 <context>
+    <name>cTestDelegate</name>
+    <message>
+        <source>Runs: %1, OK: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cTestHandle</name>
     <message>
         <source>- empty -</source>
@@ -639,9 +646,174 @@
     </message>
 </context>
 <context>
+    <name>cTestItem</name>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enqueued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Canceling</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Canceled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status details: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Details: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestLogWidget</name>
+    <message>
+        <source>Test results</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Short log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Detailed log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Extra log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no test run to report.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text files (*.txt *.log)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>JUnit XML of the current run (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write &apos;%1&apos;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cTestMainWindow</name>
     <message>
-        <source>This page runs Lua test scripts against the attached unit and shows their results.</source>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message console</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch to voice mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reboot device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select/Unselect all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No test has finished since the unit was connected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestModel</name>
+    <message>
+        <source>Test name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Statistics</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Was started</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Info</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -684,6 +856,52 @@
     </message>
     <message>
         <source>invalid state (expected to be boolean, got %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestView</name>
+    <message>
+        <source>Run current test</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run checked tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run all tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop current test</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop all tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save result</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Some tests finished with error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cUserDialog</name>
+    <message>
+        <source>Input values</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

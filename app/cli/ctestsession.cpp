@@ -10,10 +10,10 @@
 #include "tests/engine/ctesthandle.h"
 #include "tests/engine/ctestrunner.h"
 #include "tests/engine/testroles.h"
+#include "tests/model/ctestmodel.h"
 
 #include <QAbstractItemModel>
 #include <QSet>
-#include <QStandardItemModel>
 
 #include <cstdio>
 
@@ -74,7 +74,7 @@ void cTestSession::start()
         return;
     }
 
-    m_model = std::make_unique<QStandardItemModel>();
+    m_model = std::make_unique<cTestModel>(nullptr, nullptr);
     m_runner = std::make_unique<cTestRunner>(nullptr, true);
     if (!m_args.appDir().isEmpty())
         m_runner->setAppRoot(m_args.appDir());
@@ -215,9 +215,7 @@ void cTestSession::onInitFinished(int code)
 
     QList<cTestHandle> handles;
     for (int row : qAsConst(m_chosenRows)) {
-        handles << cTestHandle(m_model->index(row, NameColumn), m_model->index(row, StatusColumn),
-                               m_model->index(row, TimeColumn), m_model->index(row, InfoColumn),
-                               m_model->index(row, StatisticsColumn));
+        handles << cTestHandle::forRow(m_model->index(row, NameColumn));
     }
     m_runner->runTests(handles, m_args.runs());
 }
@@ -246,39 +244,16 @@ bool cTestSession::chooseTests(const QStringList &available, QStringList *chosen
     return true;
 }
 
-// The same rows the workbench's test model holds, so the runner's handles write the same cells.
+// The workbench's own rows, so the runner's handles write the same cells.
 void cTestSession::buildModel(const QStringList &names, const QStringList &chosen)
 {
-    m_model->clear();
-    m_model->setColumnCount(ColumnCount);
-    m_model->setHorizontalHeaderLabels({ QStringLiteral("Test name"), QStringLiteral("Statistics"),
-                                         QStringLiteral("Was started"), QStringLiteral("Status"),
-                                         QStringLiteral("Info") });
-    const auto cell = [](int type) {
-        auto *item = new QStandardItem;
-        item->setEditable(false);
-        item->setData(type, ItemTypeRole);
-        return item;
-    };
+    m_model->liteClear();
     for (const QString &name : names) {
-        QStandardItem *nameCell = cell(TestNameCell);
-        nameCell->setText(name);
-        nameCell->setToolTip(name);
-        nameCell->setData(name, TestNameRole);
-        nameCell->setCheckable(true);
-        nameCell->setCheckState(chosen.contains(name) ? Qt::Checked : Qt::Unchecked);
-        QStandardItem *status = cell(StatusCell);
-        status->setData(StateNone, StateRole);
-        status->setData(-1, ProgressRole);
-        QList<QStandardItem *> row(ColumnCount);
-        row[NameColumn] = nameCell;
-        row[StatisticsColumn] = cell(StatisticsCell);
-        row[TimeColumn] = cell(TimeCell);
-        row[StatusColumn] = status;
-        row[InfoColumn] = cell(InfoCell);
-        m_model->appendRow(row);
-        if (chosen.contains(name))
+        m_model->appendTest(name, true);
+        if (chosen.contains(name)) {
+            m_model->setData(m_model->index(m_model->rowCount() - 1, NameColumn), int(Qt::Checked), Qt::CheckStateRole);
             m_chosenRows << m_model->rowCount() - 1;
+        }
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/cli/ccliarguments.h"
-#include "app/cli/cjunitreport.h"
+#include "tests/model/cjunitreport.h"
 #include "platform/port/siodevice.h"
 
 #include <QDateTime>
@@ -15,7 +15,7 @@
 class cConsolePrompt;
 class cSignalWatcher;
 class cTestRunner;
-class QStandardItemModel;
+class cTestModel;
 
 /**
  * One run of `zovan-tools-cli test`: connects to the unit through a test runner exactly as
@@ -69,7 +69,7 @@ private:
     bool m_simStarted = false;
 
     // The model outlives the runner: the runner writes rows until its thread is gone.
-    std::unique_ptr<QStandardItemModel> m_model;
+    std::unique_ptr<cTestModel> m_model;
     std::unique_ptr<cTestRunner> m_runner;
     cConsolePrompt *m_prompt = nullptr;
     cSignalWatcher *m_signals = nullptr;

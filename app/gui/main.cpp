@@ -1,6 +1,7 @@
 #include "app/gui/ccommandline.h"
 
 #include "app/common/embeddedunit.h"
+#include "app/gui/testspagedemo.h"
 #include "platform/ztk/clangmanager.h"
 #include "shell/cmainwindow.h"
 
@@ -27,7 +28,7 @@ void settle(int milliseconds)
 
 // Pictures of every page, one file per page key; the page that was current is restored so
 // that the saved window state does not change.
-int takeScreenshots(cMainWindow &window, const QString &dirName)
+int takeScreenshots(cMainWindow &window, const QString &dirName, bool simulatedUnit)
 {
     const QDir dir(dirName);
     if (!dir.mkpath(QStringLiteral("."))) {
@@ -40,6 +41,8 @@ int takeScreenshots(cMainWindow &window, const QString &dirName)
         return 1;
     }
     settle(200);
+    if (simulatedUnit)
+        prepareTestsPageForScreenshot(&window);
     QAction *initial = group->checkedAction();
     int failures = 0;
     const QList<QAction *> actions = group->actions();
@@ -96,7 +99,8 @@ int main(int argc, char *argv[])
         cMainWindow window(nullptr);
         window.show();
         result = commandLine.screenshotDir().isEmpty() ? app.exec()
-                                                       : takeScreenshots(window, commandLine.screenshotDir());
+                                                       : takeScreenshots(window, commandLine.screenshotDir(),
+                                                                         commandLine.simRequested());
     }
     if (commandLine.simRequested())
         stopEmbeddedUnit();

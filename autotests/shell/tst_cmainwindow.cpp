@@ -454,7 +454,7 @@ void tst_cMainWindow::languageMenu()
 void tst_cMainWindow::realPagesOpen()
 {
     cMainWindow window(nullptr);
-    const QStringList windows{"cFlashPage",       "cParamContainer", "cDeviceContainerTest", "cTestMainWindow",
+    const QStringList windows{"cFlashPage",       "cParamContainer", "cDeviceContainerTest", "testMainWindow",
                               "cFilesMainWindow", "cLogMainWindow",  "cDeviceTestPage"};
     const QList<QAction *> actions = group(&window)->actions();
     QCOMPARE(actions.size(), engineering() ? 7 : 6);

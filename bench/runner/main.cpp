@@ -8,13 +8,13 @@
 #include "tests/engine/ctesthandle.h"
 #include "tests/engine/ctestrunner.h"
 #include "tests/engine/testroles.h"
+#include "tests/model/ctestmodel.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -54,15 +54,11 @@ double bareLua()
     return us;
 }
 
-QStandardItemModel *makeModel()
+// One row of the workbench's own test model.
+cTestModel *makeModel()
 {
-    using namespace testmodel;
-    auto *model = new QStandardItemModel(0, ColumnCount);
-    QList<QStandardItem *> row;
-    for (int column = 0; column < ColumnCount; ++column)
-        row.append(new QStandardItem);
-    row[NameColumn]->setText(QStringLiteral("Empty"));
-    model->appendRow(row);
+    auto *model = new cTestModel(nullptr, nullptr);
+    model->appendTest(QStringLiteral("Empty"), false);
     return model;
 }
 
@@ -108,7 +104,7 @@ bool runner(const QString &root, sRunnerResult *result)
         std::fprintf(stderr, "runner init failed (%d)\n", inits);
         return false;
     }
-    std::unique_ptr<QStandardItemModel> model(makeModel());
+    std::unique_ptr<cTestModel> model(makeModel());
     const auto queue = [&] {
         runner.queueTest(model->index(0, NameColumn), model->index(0, StatusColumn), model->index(0, TimeColumn),
                          model->index(0, InfoColumn), model->index(0, StatisticsColumn));

@@ -4,7 +4,7 @@
 
 cTestContainer::cTestContainer(QWidget *parent)
     : QWidget(parent)
-    , m_window(new cTestMainWindow(this))
+    , m_window(new cTestMainWindow(this, false))
 {
 }
 

@@ -1,7 +1,7 @@
 // zovan-tools-cli: its JUnit report in-process, and the built program run as a separate
 // process against its embedded simulated unit.
 
-#include "app/cli/cjunitreport.h"
+#include "tests/model/cjunitreport.h"
 #include "tests/engine/testroles.h"
 
 #include <QDir>

@@ -2,26 +2,16 @@
 
 #include "tests/engine/ctesthandle.h"
 #include "tests/engine/testroles.h"
+#include "tests/model/ctestmodel.h"
 
-#include <QStandardItemModel>
 #include <QStringList>
 
-/** A model laid out like the workbench's test model: name, statistics, time, status, info. */
-inline QStandardItemModel *makeTestModel(const QStringList &names, QObject *parent = nullptr)
+/** The workbench's own test model with these tests, without check boxes and without a runner. */
+inline cTestModel *makeTestModel(const QStringList &names, QObject *parent = nullptr)
 {
-    using namespace testmodel;
-    auto *model = new QStandardItemModel(0, ColumnCount, parent);
-    const int types[ColumnCount] = {TestNameCell, StatisticsCell, TimeCell, StatusCell, InfoCell};
-    for (const QString &name : names) {
-        QList<QStandardItem *> row;
-        for (int type : types) {
-            row.append(new QStandardItem);
-            row.last()->setData(type, ItemTypeRole);
-        }
-        row[NameColumn]->setText(name);
-        row[NameColumn]->setData(name, TestNameRole);
-        model->appendRow(row);
-    }
+    auto *model = new cTestModel(nullptr, parent);
+    for (const QString &name : names)
+        model->appendTest(name, false);
     return model;
 }
 

@@ -1,4 +1,4 @@
-#include "app/cli/cjunitreport.h"
+#include "tests/model/cjunitreport.h"
 
 #include "tests/engine/testroles.h"
 

@@ -1,0 +1,6 @@
+#include "ctestproxy.h"
+
+cTestProxy::cTestProxy(QObject *parent)
+    : QSortFilterProxyModel(parent)
+{
+}
