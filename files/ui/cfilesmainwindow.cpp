@@ -42,6 +42,8 @@ cFilesMainWindow::cFilesMainWindow(QWidget *parent)
     m_portSelector->setMode(1);
     m_portSelector->setIconSize(QSize(32, 32));
     m_toolBar->addWidget(m_portSelector);
+    // Look once now: the operator must not wait for a scan to be started somewhere else.
+    m_portSelector->refresh();
     m_connectAction = m_toolBar->addAction(QIcon(resourceFile(QStringLiteral("connect2.ico"))), tr("Connect to device"));
     m_disconnectAction = m_toolBar->addAction(QIcon(resourceFile(QStringLiteral("close.ico"))), tr("Disconnect from device"));
     m_connectAction->setEnabled(!m_portSelector->currentDevice().isNull());
