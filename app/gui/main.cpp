@@ -1,6 +1,7 @@
 #include "app/gui/ccommandline.h"
 
 #include "app/common/embeddedunit.h"
+#include "app/gui/filesscreenshot.h"
 #include "platform/ztk/clangmanager.h"
 #include "shell/cmainwindow.h"
 
@@ -40,6 +41,7 @@ int takeScreenshots(cMainWindow &window, const QString &dirName)
         return 1;
     }
     settle(200);
+    prepareFilesScreenshot(&window);
     QAction *initial = group->checkedAction();
     int failures = 0;
     const QList<QAction *> actions = group->actions();
