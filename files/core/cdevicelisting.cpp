@@ -6,7 +6,8 @@
 
 namespace {
 
-QString tr(const char *text)
+// The runner logs these texts, so they are translated in its context.
+QString translated(const char *text)
 {
     return QCoreApplication::translate("cDeviceFSRunner", text);
 }
@@ -31,17 +32,17 @@ cDeviceListing::sResult cDeviceListing::parse(const QByteArray &answer, const QS
     sResult r;
     switch (cDirListing::classify(answer)) {
     case cDirListing::eAnswer::UnknownCommand:
-        r.messages.append({tr("System error: failed to get dir list"), kError});
+        r.messages.append({translated(QT_TRANSLATE_NOOP("cDeviceFSRunner", "System error: failed to get dir list")), kError});
         return r;
     case cDirListing::eAnswer::DirEmpty:
-        r.messages.append({tr("Directory is empty"), kWarning});
+        r.messages.append({translated(QT_TRANSLATE_NOOP("cDeviceFSRunner", "Directory is empty")), kWarning});
         r.ok = true;
         return r;
     case cDirListing::eAnswer::CantGetList:
-        r.messages.append({tr("Can't get directory contents"), kWarning});
+        r.messages.append({translated(QT_TRANSLATE_NOOP("cDeviceFSRunner", "Can't get directory contents")), kWarning});
         return r;
     case cDirListing::eAnswer::CantOpenDir:
-        r.messages.append({tr("Can't open directory"), kError});
+        r.messages.append({translated(QT_TRANSLATE_NOOP("cDeviceFSRunner", "Can't open directory")), kError});
         return r;
     case cDirListing::eAnswer::Entries:
         break;
@@ -54,7 +55,7 @@ cDeviceListing::sResult cDeviceListing::parse(const QByteArray &answer, const QS
         const QString name = cDirListing::parseLine(line, &raw) ? QString::fromLocal8Bit(raw.name) : QString();
         // A name that is not one plain name would lead a download or a delete somewhere else.
         if (!isPlainName(name)) {
-            r.messages.append({tr("failed to parse entry: %1").arg(QString::fromLocal8Bit(line)), kError});
+            r.messages.append({translated(QT_TRANSLATE_NOOP("cDeviceFSRunner", "failed to parse entry: %1")).arg(QString::fromLocal8Bit(line)), kError});
             continue;
         }
         sDeviceFSEntry e;
