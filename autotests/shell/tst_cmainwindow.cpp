@@ -455,7 +455,7 @@ void tst_cMainWindow::realPagesOpen()
 {
     cMainWindow window(nullptr);
     const QStringList windows{"cFlashPage",       "cParamContainer", "cDeviceContainerTest", "cTestMainWindow",
-                              "cFilesMainWindow", "cLogMainWindow",  "cDeviceTestPage"};
+                              "filesMainWindow",  "cLogMainWindow",  "cDeviceTestPage"};
     const QList<QAction *> actions = group(&window)->actions();
     QCOMPARE(actions.size(), engineering() ? 7 : 6);
     for (int slot = 0; slot < actions.size(); ++slot) {
