@@ -22,6 +22,16 @@ iDeviceFSRunner *cDeviceFSModel::runner() const
     return m_runner;
 }
 
+QVariant cDeviceFSModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::ToolTipRole)
+        return QStandardItemModel::data(index, role);
+    const QString text = QStandardItemModel::data(index, Qt::DisplayRole).toString();
+    if (index.column() == SizeColumn && !text.isEmpty())
+        return tr("%1 bytes").arg(text);
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
 void cDeviceFSModel::fill(const QString &, const QList<sDeviceFSEntry> &entries)
 {
     // One reset instead of a signal per row: views relayout once, even for thousands of entries.
@@ -32,17 +42,10 @@ void cDeviceFSModel::fill(const QString &, const QList<sDeviceFSEntry> &entries)
         if (!entries.isEmpty())
             setHorizontalHeaderLabels({tr("Name"), tr("Size"), tr("Change date")});
         for (const sDeviceFSEntry &e : entries) {
+            // Tool tips come from data(): three fewer item writes per row.
             auto name = new QStandardItem(e.isDir ? m_folderIcon : m_fileIcon, e.name);
-            name->setToolTip(e.name);
-            auto size = new QStandardItem;
-            if (!e.isDir) {
-                size->setText(QStringLiteral("%1").arg(quint64(e.size)));
-                size->setToolTip(tr("%1 bytes").arg(quint64(e.size)));
-            }
-            const QString date = e.modified.toString(Qt::TextDate);
-            auto changed = new QStandardItem(date);
-            changed->setToolTip(date);
-            appendRow({name, size, changed});
+            auto size = e.isDir ? new QStandardItem : new QStandardItem(QString::number(quint64(e.size)));
+            appendRow({name, size, new QStandardItem(e.modified.toString(Qt::TextDate))});
         }
     }
     endResetModel();

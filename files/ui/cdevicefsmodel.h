@@ -21,6 +21,8 @@ public:
     ~cDeviceFSModel() override;
 
     iDeviceFSRunner *runner() const;
+    /** Tool tips: the name, "%1 bytes" for a size, the date. */
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     cDeviceFSRunner *worker() const { return m_runner; }
 
 public slots:
