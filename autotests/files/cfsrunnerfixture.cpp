@@ -35,6 +35,18 @@ bool cFsRunnerFixture::startUnit(const QStringList &options, bool memory)
     if (!unit->setOptions(all) || !unit->start())
         return false;
     runner = std::make_unique<cDeviceFSRunner>();
+    QObject::connect(runner.get(), &cDeviceFSRunner::operationFinished, &m_receiver,
+                     [this](int code) { finished.append(code); }, Qt::QueuedConnection);
+    QObject::connect(runner.get(), &cDeviceFSRunner::currentFileCopyed, &m_receiver,
+                     [this](const QString &file) {
+                         if (onCurrentFile)
+                             onCurrentFile();
+                         currentFiles.append(file);
+                     },
+                     Qt::QueuedConnection);
+    QObject::connect(runner.get(), &cDeviceFSRunner::dirListed, &m_receiver,
+                     [this](const QString &, const QList<sDeviceFSEntry> &entries) { listings.append(entries); },
+                     Qt::QueuedConnection);
     return true;
 }
 
@@ -49,13 +61,11 @@ sIODevice cFsRunnerFixture::device() const
 
 int cFsRunnerFixture::run(const std::function<void()> &request, int timeoutMs)
 {
-    QSignalSpy finished(runner.get(), &cDeviceFSRunner::operationFinished);
-    if (!finished.isValid())
-        return -1;
+    const qsizetype before = finished.size();
     request();
-    if (!finished.wait(timeoutMs))
+    if (!QTest::qWaitFor([&] { return finished.size() > before; }, timeoutMs))
         return -1;
-    return finished.first().first().toInt();
+    return finished.at(before);
 }
 
 QStringList cFsRunnerFixture::logsWith(const QString &part) const

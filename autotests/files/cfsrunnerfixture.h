@@ -4,6 +4,7 @@
 #include "sim/csimulatedunit.h"
 
 #include <QAbstractItemModel>
+#include <QObject>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -31,7 +32,16 @@ public:
     std::unique_ptr<cDeviceFSRunner> runner;
     std::unique_ptr<cSimulatedUnit> unit;
 
+    // What the runner sent, received in this (the test's) thread through queued connections:
+    // a spy on the runner itself would be written by the worker while the test reads it.
+    QList<int> finished;
+    QStringList currentFiles;
+    QList<QList<sDeviceFSEntry>> listings;
+    /** Called in the test's thread for each currentFileCopyed, before it is recorded. */
+    std::function<void()> onCurrentFile;
+
 private:
+    QObject m_receiver;
     QTemporaryDir m_unitDir;
     QTemporaryDir m_localDir;
     int m_logMark = 0;

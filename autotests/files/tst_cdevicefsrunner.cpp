@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -101,13 +100,11 @@ void tst_cDeviceFSRunner::readDir()
     QVERIFY(writeFile(f->unitDir() + QStringLiteral("/d/a.txt"), "a"));
     QVERIFY(f->startUnit({}));
     QCOMPARE(f->open(), 0);
-    QSignalSpy listed(f->runner.get(), &cDeviceFSRunner::dirListed);
-    QVERIFY(listed.isValid());
     QCOMPARE(f->run([&] { f->runner->readDir(path); }), result);
-    QCOMPARE(listed.size(), result == 0 ? 1 : 0);
+    QCOMPARE(f->listings.size(), result == 0 ? 1 : 0);
     if (result != 0)
         return;
-    const auto got = listed.first().at(1).value<QList<sDeviceFSEntry>>();
+    const QList<sDeviceFSEntry> got = f->listings.first();
     QCOMPARE(names(got), entries);
     if (!got.isEmpty())
         QCOMPARE(got.first().path, firstPath);
@@ -142,17 +139,12 @@ void tst_cDeviceFSRunner::roundTrip()
     QVERIFY(f->startUnit(options));
     QCOMPARE(f->open(), 0);
 
-    QSignalSpy current(f->runner.get(), &cDeviceFSRunner::currentFileCopyed);
-    QVERIFY(current.isValid());
     QCOMPARE(f->run([&] { f->runner->copyToDevice({source}, QStringLiteral("/")); }), 0);
-    QCOMPARE(current.size(), 1);
-    QCOMPARE(current.first().first().toString(), QDir::toNativeSeparators(source));
+    QCOMPARE(f->currentFiles, QStringList{QDir::toNativeSeparators(source)});
     QCOMPARE(readFile(f->unitDir() + QLatin1Char('/') + name), data);
 
-    QSignalSpy listed(f->runner.get(), &cDeviceFSRunner::dirListed);
-    QVERIFY(listed.isValid());
     QCOMPARE(f->run([&] { f->runner->readDir(QStringLiteral("/")); }), 0);
-    QCOMPARE(names(listed.first().at(1).value<QList<sDeviceFSEntry>>()), QStringList{name});
+    QCOMPARE(names(f->listings.first()), QStringList{name});
 
     const QString down = f->localDir() + QLatin1Char('/') + localFolder;
     QCOMPARE(f->run([&] { f->runner->copyFromDevice({QLatin1Char('/') + name}, down); }), 0);
@@ -167,17 +159,14 @@ void tst_cDeviceFSRunner::cancelBetweenFiles()
 {
     for (int i = 0; i < 3; ++i)
         QVERIFY(writeFile(f->unitDir() + QStringLiteral("/f%1.bin").arg(i), randomBytes(3000, quint32(i))));
-    QVERIFY(f->startUnit({}));
+    QVERIFY(f->startUnit({"baud=115200"}));
     QCOMPARE(f->open(), 0);
-    QSignalSpy current(f->runner.get(), &cDeviceFSRunner::currentFileCopyed);
-    QVERIFY(current.isValid());
-    // Cancelled while the first file is on its way: it is dropped, nothing after it is started.
-    connect(f->runner.get(), &cDeviceFSRunner::currentFileCopyed, f->runner.get(), [this] { f->runner->cancelCopy(); },
-            Qt::DirectConnection);
+    // Cancelled as soon as the operator sees the first file: the files after it are not started.
+    f->onCurrentFile = [this] { f->runner->cancelCopy(); };
     QCOMPARE(f->run([&] { f->runner->copyFromDevice({"/f0.bin", "/f1.bin", "/f2.bin"}, f->localDir()); }), 3);
-    QCOMPARE(current.size(), 1);
+    QCOMPARE(f->currentFiles.size(), 1);
     QVERIFY(QDir(f->localDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    disconnect(f->runner.get(), &cDeviceFSRunner::currentFileCopyed, f->runner.get(), nullptr);
+    f->onCurrentFile = nullptr;
     // The flag is clear afterwards, and copying nothing succeeds at once.
     QCOMPARE(f->run([&] { f->runner->copyFromDevice({"/f1.bin"}, f->localDir()); }), 0);
     QCOMPARE(f->run([&] { f->runner->copyFromDevice(QStringList(), f->localDir()); }), 0);
