@@ -13,7 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -32,12 +32,20 @@ sIODevice deviceOf(const cSimulatedUnit &unit)
     return d;
 }
 
-// Runs one request; the result code, or -1 after a minute.
+// Runs one request; the result code, or -1 after a minute. The answer comes queued into this
+// thread, so a quick one is not missed.
 int run(cDeviceFSRunner *runner, const std::function<void()> &request)
 {
-    QSignalSpy done(runner, &cDeviceFSRunner::operationFinished);
+    QObject receiver;
+    int code = -1;
+    bool done = false;
+    QObject::connect(runner, &cDeviceFSRunner::operationFinished, &receiver, [&](int c) {
+        code = c;
+        done = true;
+    }, Qt::QueuedConnection);
     request();
-    return done.wait(60000) ? done.first().first().toInt() : -1;
+    QTest::qWaitFor([&] { return done; }, 60000);
+    return code;
 }
 
 bool writeFile(const QString &path, const QByteArray &data)
