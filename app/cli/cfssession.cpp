@@ -180,9 +180,9 @@ void cFsSession::classifyNext()
     m_runner->readDir(parentOf(m_toClassify.first()));
 }
 
-void cFsSession::onListed(const QString &, const QList<sDeviceFSEntry> &entries)
+void cFsSession::onListed(const QString &)
 {
-    m_listing = entries;
+    m_listing = m_runner->takeListing();
 }
 
 void cFsSession::onCurrentFile(const QString &file)

@@ -34,7 +34,7 @@ private:
 
     bool resolveDevice(QString *error);
     void onOperationFinished(int code);
-    void onListed(const QString &path, const QList<sDeviceFSEntry> &entries);
+    void onListed(const QString &path);
     void onProgress(quint8 total, quint8 current);
     void onCurrentFile(const QString &file);
     void onLogRows(int first, int last);

@@ -45,7 +45,7 @@ bool cFsRunnerFixture::startUnit(const QStringList &options, bool memory)
                      },
                      Qt::QueuedConnection);
     QObject::connect(runner.get(), &cDeviceFSRunner::dirListed, &m_receiver,
-                     [this](const QString &, const QList<sDeviceFSEntry> &entries) { listings.append(entries); },
+                     [this](const QString &) { listings.append(runner->takeListing()); },
                      Qt::QueuedConnection);
     return true;
 }

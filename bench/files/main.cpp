@@ -44,7 +44,7 @@ int run(cDeviceFSRunner *runner, const std::function<void()> &request)
         done = true;
     }, Qt::QueuedConnection);
     request();
-    QTest::qWaitFor([&] { return done; }, 60000);
+    static_cast<void>(QTest::qWaitFor([&] { return done; }, 60000));
     return code;
 }
 

@@ -51,8 +51,6 @@ cDeviceFSRunner::cDeviceFSRunner(QObject *parent)
     : QThread(parent)
     , m_context(std::make_unique<cContext>())
 {
-    qRegisterMetaType<sDeviceFSEntry>();
-    qRegisterMetaType<QList<sDeviceFSEntry>>();
     pm::get(false)->registerContext(m_context.get(), &cDeviceFSRunner::progressCallback, nullptr,
                                     &cDeviceFSRunner::cancelQuery);
     g_runner.store(this);
@@ -154,6 +152,12 @@ void cDeviceFSRunner::restartRequested()
         return;
     m_stop.store(false);
     start(QThread::InheritPriority);
+}
+
+QList<sDeviceFSEntry> cDeviceFSRunner::takeListing()
+{
+    QMutexLocker locker(&m_listingsLock);
+    return m_listings.isEmpty() ? QList<sDeviceFSEntry>() : m_listings.dequeue();
 }
 
 sIODevice cDeviceFSRunner::device() const
@@ -325,7 +329,14 @@ void cDeviceFSRunner::readDirectory(const QString &path)
         if (!e.isDir)
             ordered.append(e);
     }
-    emit dirListed(path, ordered);
+    {
+        QMutexLocker locker(&m_listingsLock);
+        // Nobody takes them when nobody listens; the newest reads are the ones that matter.
+        while (m_listings.size() >= kMaxListings)
+            m_listings.dequeue();
+        m_listings.enqueue(ordered);
+    }
+    emit dirListed(path);
     emit operationFinished(Success);
 }
 

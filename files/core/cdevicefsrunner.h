@@ -41,13 +41,22 @@ public:
     void makeDir(const QString &path) override;
     void remove(const QStringList &files, const QStringList &dirs) override;
     QStringList roots() const override;
+    /**
+     * The entries of the oldest directory read not yet taken: one per dirListed signal, in
+     * order. Directories first, then files, each in listing order.
+     */
+    QList<sDeviceFSEntry> takeListing() override;
 
 signals:
     void operationFinished(int code);
     void copyProgress(quint8 total, quint8 current);
     void currentFileCopyed(const QString &file);
-    /** The entries of a directory read, directories and files in listing order; sent before its operationFinished(0). */
-    void dirListed(const QString &path, const QList<sDeviceFSEntry> &entries);
+    /**
+     * A directory read is done; its entries wait in takeListing(). Sent before its
+     * operationFinished(0). The entries stay behind our own lock rather than travel in the
+     * signal, so the hand-over is one that thread checkers can follow.
+     */
+    void dirListed(const QString &path);
     void needRestart();
 
 public slots:
@@ -91,6 +100,9 @@ private:
     QSemaphore m_requests;
     mutable QMutex m_queueLock;
     QQueue<sRequest> m_queue;
+    static constexpr int kMaxListings = 8;
+    QMutex m_listingsLock;
+    QQueue<QList<sDeviceFSEntry>> m_listings;
     mutable QMutex m_rootsLock;
     QStringList m_roots;
     mutable QMutex m_deviceLock;

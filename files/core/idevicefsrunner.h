@@ -1,5 +1,8 @@
 #pragma once
 
+#include "files/core/sdevicefsentry.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +13,7 @@ struct sIODevice;
  * The device file-system runner as the file manager and the command-line tool see it.
  * Every request only queues work; its end is reported by the runner's signal
  * operationFinished(int) (0 success, 2 failure, 3 cancelled). A directory read first
- * delivers its entries with dirListed(QString, QList<sDeviceFSEntry>); copies report
+ * announces its entries with dirListed(QString), to be fetched with takeListing(); copies report
  * currentFileCopyed(QString) and copyProgress(quint8 total, quint8 current). Connect to
  * them through qobject().
  */
@@ -29,4 +32,5 @@ public:
     /* 7 */ virtual void makeDir(const QString &path) = 0;
     /* 8 */ virtual void remove(const QStringList &files, const QStringList &dirs) = 0;
     /* 9 */ virtual QStringList roots() const = 0;
+    /* 10 */ virtual QList<sDeviceFSEntry> takeListing() = 0;
 };

@@ -12,7 +12,8 @@ cDeviceFSModel::cDeviceFSModel(QObject *parent)
     , m_fileIcon(resourceFile(QStringLiteral("file.ico")))
 {
     // The runner's thread sends its rows here; only this (the GUI) thread writes them.
-    connect(m_runner, &cDeviceFSRunner::dirListed, this, &cDeviceFSModel::fill, Qt::QueuedConnection);
+    connect(m_runner, &cDeviceFSRunner::dirListed, this,
+            [this](const QString &path) { fill(path, m_runner->takeListing()); }, Qt::QueuedConnection);
 }
 
 cDeviceFSModel::~cDeviceFSModel() = default;
