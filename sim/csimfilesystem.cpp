@@ -1,5 +1,6 @@
 #include "sim/csimfilesystem.h"
 
+#include "platform/link/cdirlisting.h"
 #include "platform/link/linklimits.h"
 
 bool cSimFileSystem::splitPath(const QString &path, QStringList *parts)
@@ -38,15 +39,6 @@ cSimFileSystem::eResult cSimFileSystem::splitRename(const QString &from, const Q
     return eResult::Ok;
 }
 
-QString cSimFileSystem::attributes(const sEntry &entry)
-{
-    QString a;
-    a += entry.isDir ? QLatin1Char('d') : QLatin1Char('-');
-    a += entry.readable ? QLatin1Char('r') : QLatin1Char('-');
-    a += entry.writable ? QLatin1Char('w') : QLatin1Char('-');
-    return a;
-}
-
 QByteArray cSimFileSystem::listingAnswer(eResult result, const QList<sEntry> &entries)
 {
     switch (result) {
@@ -54,23 +46,23 @@ QByteArray cSimFileSystem::listingAnswer(eResult result, const QList<sEntry> &en
         break;
     case eResult::NotFound:
     case eResult::BadPath:
-        return "Can't open dir";
+        return cDirListing::kCantOpenDir;
     default:
-        return "Can't get dir list";
+        return cDirListing::kCantGetList;
     }
-    if (entries.isEmpty())
-        return "Dir empty";
-    QByteArray out;
+    QList<cDirListing::sEntry> lines;
+    lines.reserve(entries.size());
     for (const sEntry &e : entries) {
-        if (!out.isEmpty())
-            out += "\n\r";
-        QString line = QStringLiteral("|%1*%2*%3").arg(e.name, attributes(e)).arg(e.mtime);
-        if (!e.isDir)
-            line += QStringLiteral("*%1").arg(e.size);
-        line += QLatin1Char('|');
-        out += line.toLatin1();
+        cDirListing::sEntry l;
+        l.name = e.name.toUtf8();
+        l.isDir = e.isDir;
+        l.readable = e.readable;
+        l.writable = e.writable;
+        l.mtime = quint64(qMax<qint64>(0, e.mtime));
+        l.size = e.size;
+        lines.append(l);
     }
-    return out;
+    return cDirListing::format(lines);
 }
 
 QString cSimFileSystem::resultText(eResult result)

@@ -50,13 +50,12 @@ public:
      */
     static eResult splitRename(const QString &from, const QString &to, QStringList *fromParts, QStringList *toParts);
     /**
-     * The listing the unit prints for a folder: one "|name*attributes*mtime[*size]|" line per
-     * entry, joined by "\n\r", or "Dir empty", "Can't open dir", "Can't get dir list".
+     * The listing the unit prints for a folder (cDirListing's format, names in UTF-8), or
+     * "Can't open dir" / "Can't get dir list" for a folder it cannot list.
      */
     static QByteArray listingAnswer(eResult result, const QList<sEntry> &entries);
     /** Short English reason, as the unit prints it after an error. */
     static QString resultText(eResult result);
-    static QString attributes(const sEntry &entry);
 
 protected:
     cSimFileSystem() = default;

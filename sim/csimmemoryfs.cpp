@@ -23,7 +23,7 @@ void cSimMemoryFs::populate(const QByteArray *package, qint64 nowSecs)
         if (sNode *n = find(path.split(QLatin1Char('/'), Qt::SkipEmptyParts)))
             n->mtime = mtime;
     };
-    for (const char *dir : {"/statfs", "/logs", "/config", "/fw", "/tmp"})
+    for (const char *dir : {"/statfs", "/logs", "/config", "/fw", "/tmp", "/archive"})
         makeDir(QString::fromLatin1(dir));
 
     if (package)
@@ -48,6 +48,21 @@ void cSimMemoryFs::populate(const QByteArray *package, qint64 nowSecs)
         "[server]\r\nhost=telematics.example\r\nport=20332\r\n\r\n[gsm]\r\napn=internet\r\n"
         "pin=\r\n\r\n[nav]\r\nperiod_s=10\r\nmin_speed_kmh=3\r\n",
         nowSecs - 20 * day);
+
+    // An archive the file manager meets without options: a nested tree, an empty file, names
+    // that are not ASCII, and a folder whose listing takes more than one transfer block.
+    put(QStringLiteral("/archive/readme.txt"), "Trips and reports kept on the unit.\r\n", nowSecs - 30 * day);
+    put(QStringLiteral("/archive/empty.txt"), QByteArray(), nowSecs - 30 * day);
+    makeDir(QStringLiteral("/archive/2026"));
+    makeDir(QStringLiteral("/archive/2026/11"));
+    makeDir(QStringLiteral("/archive/2026/12"));
+    for (int i = 1; i <= kArchiveTrips; ++i) {
+        const QByteArray trip = "time,lat,lon,speed\r\n" + QByteArray::number(nowSecs - i * 3600) + ",55.75,37.61,"
+                                + QByteArray::number(i % 90) + "\r\n";
+        put(QStringLiteral("/archive/2026/11/trip_%1.csv").arg(i, 4, 10, QLatin1Char('0')), trip, nowSecs - (40 - i % 30) * day);
+    }
+    put(QString::fromUtf8("/archive/2026/12/Prüfprotokoll ä.txt"), "Prüfung bestanden\r\n", nowSecs - 2 * day);
+    put(QString::fromUtf8("/archive/2026/12/отчёт 1.txt"), "Отчёт о поездке\r\n", nowSecs - day);
 
     // A firmware image: header, then pseudo-random payload (fixed, so its checksum is stable).
     QByteArray image("ZVFW\x01\x08\x0c\x00", 8);

@@ -10,6 +10,8 @@ class cSimMemoryFs final : public cSimFileSystem
 {
 public:
     static constexpr qint64 kCapacity = 256LL * 1024 * 1024;
+    /** Files in /archive/2026/11: their listing is longer than one transfer block. */
+    static constexpr int kArchiveTrips = 60;
 
     cSimMemoryFs();
     ~cSimMemoryFs() override;
@@ -17,7 +19,8 @@ public:
 
     /**
      * Fills the file system with the folders of a unit in service: statistics, logs,
-     * configuration, a firmware image and an empty folder, and the test package when
+     * configuration, a firmware image, an empty folder, an archive tree (an empty file,
+     * names that are not ASCII, a long folder), and the test package when
      * package is not null.
      */
     void populate(const QByteArray *package, qint64 nowSecs);

@@ -37,9 +37,11 @@ QByteArray firstWord(const QByteArray &line, QByteArray *rest)
     return line.left(sp).toLower();
 }
 
+// The unit stores names as UTF-8, as the host sends them; Latin-1 would garble every
+// name that is not ASCII on its way back.
 QString pathOf(const QByteArray &bytes)
 {
-    return QString::fromLatin1(bytes);
+    return QString::fromUtf8(bytes);
 }
 
 } // namespace

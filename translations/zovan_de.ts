@@ -98,6 +98,123 @@
     </message>
 </context>
 <context>
+    <name>cDeviceFSModel</name>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Change date</source>
+        <translation>Änderungsdatum</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+</context>
+<context>
+    <name>cDeviceFSRunner</name>
+    <message>
+        <source>Too many requests waiting, request refused</source>
+        <translation>Zu viele wartende Aufträge, Auftrag abgelehnt</translation>
+    </message>
+    <message>
+        <source>No res plugin</source>
+        <translation>Kein Ressourcen-Plug-in</translation>
+    </message>
+    <message>
+        <source>Application fatal error detected!</source>
+        <translation>Schwerer Anwendungsfehler erkannt!</translation>
+    </message>
+    <message>
+        <source>Restart is strongly recomended!</source>
+        <translation>Ein Neustart wird dringend empfohlen!</translation>
+    </message>
+    <message>
+        <source>Failed to init files transfer mode</source>
+        <translation>Der Dateiübertragungsmodus konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>DIR: ok = %1, answer = %3</source>
+        <translation>DIR: ok = %1, Antwort = %3</translation>
+    </message>
+    <message>
+        <source>Failed to execute dir request for &apos;%1&apos;, answer = %2</source>
+        <translation>Verzeichnisabfrage für &apos;%1&apos; fehlgeschlagen, Antwort = %2</translation>
+    </message>
+    <message>
+        <source>Failed to get %1</source>
+        <translation>%1 konnte nicht geholt werden</translation>
+    </message>
+    <message>
+        <source>Failed to get data buffer for %1</source>
+        <translation>Kein Datenpuffer für %1 erhalten</translation>
+    </message>
+    <message>
+        <source>Failed to open %1</source>
+        <translation>%1 konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Failed to read %1, data is empty</source>
+        <translation>%1 konnte nicht gelesen werden, keine Daten</translation>
+    </message>
+    <message>
+        <source>ok = %1</source>
+        <translation>ok = %1</translation>
+    </message>
+    <message>
+        <source>Failed to copy %1 to %2</source>
+        <translation>%1 konnte nicht nach %2 kopiert werden</translation>
+    </message>
+    <message>
+        <source>Failed to delete file %1</source>
+        <translation>Datei %1 konnte nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>Failed to delete directory %1</source>
+        <translation>Verzeichnis %1 konnte nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>Making dir: %1</source>
+        <translation>Verzeichnis wird angelegt: %1</translation>
+    </message>
+    <message>
+        <source>System error: failed to get dir list</source>
+        <translation>Systemfehler: Verzeichnisliste nicht erhalten</translation>
+    </message>
+    <message>
+        <source>Directory is empty</source>
+        <translation>Das Verzeichnis ist leer</translation>
+    </message>
+    <message>
+        <source>Can&apos;t get directory contents</source>
+        <translation>Der Verzeichnisinhalt kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open directory</source>
+        <translation>Das Verzeichnis kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>failed to parse entry: %1</source>
+        <translation>Eintrag nicht lesbar: %1</translation>
+    </message>
+</context>
+<context>
+    <name>cDeviceFSView</name>
+    <message>
+        <source>Copy selected</source>
+        <translation>Auswahl kopieren</translation>
+    </message>
+    <message>
+        <source>Delete selected</source>
+        <translation>Auswahl löschen</translation>
+    </message>
+</context>
+<context>
     <name>cDeviceTestPage</name>
     <message>
         <source>This page gives engineers direct access to the test functions of the attached unit.</source>
@@ -105,10 +222,81 @@
     </message>
 </context>
 <context>
+    <name>cFilePanel</name>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Make dir</source>
+        <translation>Verzeichnis anlegen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+</context>
+<context>
     <name>cFilesMainWindow</name>
     <message>
-        <source>This page copies files between this computer and the attached unit.</source>
-        <translation>Diese Seite kopiert Dateien zwischen diesem Computer und dem angeschlossenen Gerät.</translation>
+        <source>Operations</source>
+        <translation>Aktionen</translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation>Mit Gerät verbinden</translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation>Vom Gerät trennen</translation>
+    </message>
+    <message>
+        <source>Copy progress</source>
+        <translation>Kopierfortschritt</translation>
+    </message>
+    <message>
+        <source>Overwrite confirmation</source>
+        <translation>Überschreiben bestätigen</translation>
+    </message>
+    <message>
+        <source>These files already exist in %1:
+%2
+Overwrite them?</source>
+        <translation>Diese Dateien gibt es in %1 bereits:
+%2
+Sollen sie überschrieben werden?</translation>
+    </message>
+    <message>
+        <source>Directory name</source>
+        <translation>Verzeichnisname</translation>
+    </message>
+    <message>
+        <source>Delete confirmation</source>
+        <translation>Löschen bestätigen</translation>
+    </message>
+    <message>
+        <source>Do you realy want to delete this files?</source>
+        <translation>Sollen diese Dateien wirklich gelöscht werden?</translation>
+    </message>
+    <message>
+        <source>Copying: %1</source>
+        <translation>Kopiere: %1</translation>
+    </message>
+    <message>
+        <source>File: %1 %, all files: %2 %</source>
+        <translation>Datei: %1 %, alle Dateien: %2 %</translation>
+    </message>
+    <message>
+        <source>File transfer inited</source>
+        <translation>Dateiübertragung gestartet</translation>
+    </message>
+    <message>
+        <source>Failed to init file transfer</source>
+        <translation>Die Dateiübertragung konnte nicht gestartet werden</translation>
     </message>
 </context>
 <context>
@@ -182,6 +370,13 @@
     <message>
         <source>%1: bad I2C write of %2 bytes at address %3</source>
         <translation>%1: ungültiges I2C-Schreiben von %2 Bytes an Adresse %3</translation>
+    </message>
+</context>
+<context>
+    <name>cLocalFSView</name>
+    <message>
+        <source>Copy selected</source>
+        <translation>Auswahl kopieren</translation>
     </message>
 </context>
 <context>

@@ -98,6 +98,123 @@
     </message>
 </context>
 <context>
+    <name>cDeviceFSModel</name>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Change date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cDeviceFSRunner</name>
+    <message>
+        <source>Too many requests waiting, request refused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No res plugin</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application fatal error detected!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart is strongly recomended!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to init files transfer mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DIR: ok = %1, answer = %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to execute dir request for &apos;%1&apos;, answer = %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to get %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to get data buffer for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to open %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to read %1, data is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ok = %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to copy %1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to delete file %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to delete directory %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Making dir: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>System error: failed to get dir list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Directory is empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t get directory contents</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t open directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>failed to parse entry: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cDeviceFSView</name>
+    <message>
+        <source>Copy selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cDeviceTestPage</name>
     <message>
         <source>This page gives engineers direct access to the test functions of the attached unit.</source>
@@ -105,9 +222,78 @@
     </message>
 </context>
 <context>
+    <name>cFilePanel</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Make dir</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cFilesMainWindow</name>
     <message>
-        <source>This page copies files between this computer and the attached unit.</source>
+        <source>Operations</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overwrite confirmation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These files already exist in %1:
+%2
+Overwrite them?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Directory name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete confirmation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Do you realy want to delete this files?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copying: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File: %1 %, all files: %2 %</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File transfer inited</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to init file transfer</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -181,6 +367,13 @@
     </message>
     <message>
         <source>%1: bad I2C write of %2 bytes at address %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cLocalFSView</name>
+    <message>
+        <source>Copy selected</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

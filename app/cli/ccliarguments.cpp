@@ -24,6 +24,7 @@ QString cCliArguments::overviewHelp()
         "Commands:\n"
         "  ports   list the units that can be tested\n"
         "  test    run the unit's tests and print their results\n"
+        "  fs      list, copy, make and delete files on the unit\n"
         "\n"
         "  zovan-tools-cli <command> --help   shows the options of a command\n"
         "  zovan-tools-cli --version          shows the version\n");

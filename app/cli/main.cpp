@@ -1,5 +1,6 @@
 #include "app/cli/ccliarguments.h"
 #include "app/cli/ctestsession.h"
+#include "app/cli/fscommand.h"
 #include "app/common/embeddedunit.h"
 #include "platform/port/port.h"
 
@@ -41,6 +42,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral(ZT_ORGANIZATION_NAME));
     QCoreApplication::setApplicationName(QStringLiteral(ZT_APPLICATION_NAME));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZT_VERSION_STRING));
+
+    if (QCoreApplication::arguments().value(1) == QLatin1String("fs"))
+        return runFsCommand(QCoreApplication::arguments().mid(2));
 
     cCliArguments args;
     if (!args.parse(QCoreApplication::arguments().mid(1))) {

@@ -2,6 +2,7 @@
 
 #include "app/common/embeddedunit.h"
 #include "app/gui/testspagedemo.h"
+#include "app/gui/filesscreenshot.h"
 #include "platform/ztk/clangmanager.h"
 #include "shell/cmainwindow.h"
 
@@ -41,8 +42,10 @@ int takeScreenshots(cMainWindow &window, const QString &dirName, bool simulatedU
         return 1;
     }
     settle(200);
-    if (simulatedUnit)
+    if (simulatedUnit) {
         prepareTestsPageForScreenshot(&window);
+        prepareFilesScreenshot(&window);
+    }
     QAction *initial = group->checkedAction();
     int failures = 0;
     const QList<QAction *> actions = group->actions();

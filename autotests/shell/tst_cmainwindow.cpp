@@ -454,8 +454,8 @@ void tst_cMainWindow::languageMenu()
 void tst_cMainWindow::realPagesOpen()
 {
     cMainWindow window(nullptr);
-    const QStringList windows{"cFlashPage",       "cParamContainer", "cDeviceContainerTest", "testMainWindow",
-                              "cFilesMainWindow", "cLogMainWindow",  "cDeviceTestPage"};
+    const QStringList windows{"cFlashPage",      "cParamContainer", "cDeviceContainerTest", "testMainWindow",
+                              "filesMainWindow", "cLogMainWindow",  "cDeviceTestPage"};
     const QList<QAction *> actions = group(&window)->actions();
     QCOMPARE(actions.size(), engineering() ? 7 : 6);
     for (int slot = 0; slot < actions.size(); ++slot) {

@@ -53,7 +53,7 @@ struct sLinked
 
 bool matches(const QString &pattern, const QByteArray &text)
 {
-    return QRegularExpression(pattern).match(QString::fromLatin1(text)).hasMatch();
+    return QRegularExpression(pattern).match(QString::fromUtf8(text)).hasMatch();
 }
 
 } // namespace
@@ -83,12 +83,18 @@ private slots:
         QTest::newRow("help") << QByteArray("help") << QStringLiteral("^Commands:(?![\\s\\S]*cli> )[\\s\\S]*leaves the command line$");
         const QString folder = QStringLiteral("\\*drw\\*1[5-9]\\d{8}\\|");
         QTest::newRow("root") << QByteArray("!/")
-                              << QStringLiteral("^\\|config%1\n\r\\|fw%1\n\r\\|logs%1\n\r\\|statfs%1\n\r\\|tmp%1$").arg(folder);
+                              << QStringLiteral("^\\|archive%1\n\r\\|config%1\n\r\\|fw%1\n\r\\|logs%1\n\r\\|statfs%1\n\r\\|tmp%1$").arg(folder);
         QTest::newRow("read-only image") << QByteArray("!/fw") << QStringLiteral("^\\|zovan_" ZT_VERSION_STRING ".bin\\*-r-\\*\\d+\\*98304\\|$");
         QTest::newRow("logs") << QByteArray("!/logs/")
                               << QStringLiteral("^(\\|system_000[123].log\\*-rw\\*\\d+\\*[1-9]\\d*\\|(\n\r|$)){3}$");
         QTest::newRow("quoted path") << QByteArray("!\"/statfs\"")
                                      << QStringLiteral("\\|counters.dat\\*-rw\\*[\\s\\S]*\\|zovan_tools_tests.out\\*-rw\\*\\d+\\*\\d+\\|");
+        QTest::newRow("archive: empty file beside a tree")
+            << QByteArray("!/archive") << QStringLiteral("^\\|2026%1\n\r\\|empty.txt\\*-rw\\*\\d+\\*0\\|\n\r\\|readme.txt\\*-rw\\*\\d+\\*[1-9]\\d*\\|$").arg(folder);
+        QTest::newRow("archive: names in UTF-8")
+            << QByteArray("!/archive/2026/12") << QString::fromUtf8("^\\|Prüfprotokoll ä.txt\\*-rw\\*\\d+\\*\\d+\\|\n\r\\|отчёт 1.txt\\*-rw\\*\\d+\\*\\d+\\|$");
+        QTest::newRow("archive: longer than one block")
+            << QByteArray("!/archive/2026/11") << QStringLiteral("^(\\|trip_00\\d\\d.csv\\*-rw\\*\\d+\\*\\d+\\|(\n\r|$)){60}$");
         QTest::newRow("empty folder") << QByteArray("!/tmp") << QStringLiteral("^Dir empty$");
         QTest::newRow("missing folder") << QByteArray("!/nowhere") << QStringLiteral("^Can't open dir$");
         QTest::newRow("file, not a folder") << QByteArray("!/config/unit.ini") << QStringLiteral("^Can't get dir list$");

@@ -75,7 +75,7 @@ bool getFile(void *handle, const char *, const char *path, char **data, int *siz
     return withSession(handle, "getFile", [&](cLinkClient &c) {
         QByteArray content;
         if (!c.getFile(p, &content, cb)) {
-            warn(QStringLiteral("get \"%1\" failed: %2").arg(QString::fromLatin1(p), c.lastError()));
+            warn(QStringLiteral("get \"%1\" failed: %2").arg(QString::fromLocal8Bit(p), c.lastError()));
             return false;
         }
         if (content.size() > INT_MAX - 1)
@@ -97,7 +97,7 @@ bool putFile(void *handle, const char *, const char *path, const char *data, int
     const sLinkCallbacks cb = cPlugMan::callbacks(ctx);
     return withSession(handle, "putFile", [&](cLinkClient &c) {
         if (!c.putFile(p, content, cb)) {
-            warn(QStringLiteral("put \"%1\" failed: %2").arg(QString::fromLatin1(p), c.lastError()));
+            warn(QStringLiteral("put \"%1\" failed: %2").arg(QString::fromLocal8Bit(p), c.lastError()));
             return false;
         }
         return true;
@@ -142,7 +142,7 @@ bool listDir(void *handle, const char *path, char **answer, cContext *ctx)
     return withSession(handle, "listDir", [&](cLinkClient &c) {
         QByteArray text;
         if (!c.listDir(p, &text, cb)) {
-            warn(QStringLiteral("list \"%1\" failed: %2").arg(QString::fromLatin1(p), c.lastError()));
+            warn(QStringLiteral("list \"%1\" failed: %2").arg(QString::fromLocal8Bit(p), c.lastError()));
             return false;
         }
         *answer = plugincopy::callerBuffer(text);
@@ -159,7 +159,7 @@ bool pathOp(void *handle, const char *path, cContext *ctx, const char *what)
     const sLinkCallbacks cb = cPlugMan::callbacks(ctx);
     return withSession(handle, what, [&](cLinkClient &c) {
         if (!(c.*Op)(p, cb)) {
-            warn(QStringLiteral("%1 \"%2\" failed: %3").arg(QLatin1String(what), QString::fromLatin1(p), c.lastError()));
+            warn(QStringLiteral("%1 \"%2\" failed: %3").arg(QLatin1String(what), QString::fromLocal8Bit(p), c.lastError()));
             return false;
         }
         return true;

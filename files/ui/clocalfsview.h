@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QModelIndex>
+#include <QStringList>
+#include <QWidget>
+
+class cDropView;
+class QAction;
+class QFileSystemModel;
+
+/** The local disk's side of the file manager, through QFileSystemModel. */
+class cLocalFSView : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(cLocalFSView)
+
+public:
+    explicit cLocalFSView(QWidget *parent = nullptr);
+
+    QString rootPath() const;
+    /** Absolute paths of the selected rows, files and folders alike, in selection order. */
+    QStringList selectedFiles() const;
+    cDropView *table() const { return m_table; }
+    QFileSystemModel *model() const { return m_model; }
+    void sizeColumns();
+
+public slots:
+    void setRoot(const QString &root);
+    void doubleClicked(const QModelIndex &index);
+
+signals:
+    void dirChanged(const QString &newDir);
+    void copyRequest();
+    /** Rows of the unit table were dropped here. */
+    void filesDropped();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void showMenu(const QPoint &pos);
+
+    QFileSystemModel *m_model = nullptr;
+    cDropView *m_table = nullptr;
+    QAction *m_copyAction = nullptr;
+};
