@@ -1,6 +1,6 @@
 #include "cfilescontainer.h"
 
-#include "files/cfilesmainwindow.h"
+#include "files/ui/cfilesmainwindow.h"
 
 cFilesContainer::cFilesContainer(QWidget *parent)
     : QWidget(parent)

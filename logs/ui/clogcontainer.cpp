@@ -1,6 +1,6 @@
 #include "clogcontainer.h"
 
-#include "logs/clogmainwindow.h"
+#include "logs/ui/clogmainwindow.h"
 
 cLogContainer::cLogContainer(QWidget *parent)
     : QWidget(parent)
