@@ -1,4 +1,5 @@
 #include "app/cli/ccliarguments.h"
+#include "app/cli/clogcommands.h"
 #include "app/cli/ctestsession.h"
 #include "app/common/embeddedunit.h"
 #include "platform/port/port.h"
@@ -41,6 +42,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral(ZT_ORGANIZATION_NAME));
     QCoreApplication::setApplicationName(QStringLiteral(ZT_APPLICATION_NAME));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZT_VERSION_STRING));
+
+    if (cLogCommands::handles(QCoreApplication::arguments().mid(1)))
+        return cLogCommands::run(QCoreApplication::arguments().mid(1));
 
     cCliArguments args;
     if (!args.parse(QCoreApplication::arguments().mid(1))) {

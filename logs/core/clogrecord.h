@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 
 /**
@@ -32,3 +33,5 @@ struct sLogRecord
     /** One JSON object: "signal" and then the arguments in declaration order. */
     QByteArray toJson() const;
 };
+
+Q_DECLARE_METATYPE(sLogRecord)

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QMetaMethod>
 
 namespace {
 
@@ -118,6 +119,7 @@ void cTextLogParser::run()
         sinceFlush.restart();
     };
 
+    const bool wantsRecords = isSignalConnected(QMetaMethod::fromSignal(&cTextLogParser::recordFound));
     cLogRecognizer::Records records;
     while (!m_stop) {
         const QStringList lines = m_reader->takeLines(kLinesPerTake);
@@ -142,6 +144,8 @@ void cTextLogParser::run()
             records.clear();
             cLogRecognizer::recognize(line, &records);
             for (const sLogRecord &r : std::as_const(records)) {
+                if (wantsRecords)
+                    emit recordFound(r);
                 if (!batching) {
                     emitRecord(r);
                     continue;

@@ -72,6 +72,8 @@ signals:
     void canlogext(quint32 high, quint32 low);
     /** The shown lines of one batch, oldest first (batch mode only). */
     void linesFound(QStringList lines);
+    /** Every typed record as one value too, for tools that print them all (not batched). */
+    void recordFound(sLogRecord record);
 
 protected:
     void run() override;
