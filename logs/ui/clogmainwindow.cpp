@@ -219,6 +219,8 @@ void cLogMainWindow::buildToolBar()
     m_connect = bar->addAction(icon("connect2.ico"), tr("Connect to device"), this, &cLogMainWindow::initSlot);
     m_connect->setObjectName(QStringLiteral("connectAction"));
     m_connect->setEnabled(!m_selector->devices().isEmpty());
+    // Offer the units from the start, not only after the first disconnect.
+    m_selector->startScan();
     m_disconnect = bar->addAction(icon("close.ico"), tr("Disconnect from device"), this, &cLogMainWindow::deinitSlot);
     m_disconnect->setObjectName(QStringLiteral("disconnectAction"));
     m_disconnect->setEnabled(false);
