@@ -98,18 +98,43 @@ void bodyValues(QStringView body, const QLatin1String (&keys)[N], QStringView (&
     }
 }
 
+// Plain digit runs, the usual case, are converted here; anything else goes to Qt's conversion,
+// whose rules (signs, blanks, overflow) then apply unchanged.
+bool shortDigits(QStringView v, quint32 *out)
+{
+    if (v.isEmpty() || v.size() > 9)
+        return false;
+    quint32 n = 0;
+    for (const QChar c : v) {
+        if (!isDigit(c))
+            return false;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    *out = n;
+    return true;
+}
+
 quint32 u32(QStringView v)
 {
-    return v.toUInt(nullptr, 10);
+    quint32 n = 0;
+    return shortDigits(v, &n) ? n : v.toUInt(nullptr, 10);
 }
 
 qint32 s32(QStringView v)
 {
+    quint32 n = 0;
+    if (shortDigits(v, &n))
+        return qint32(n);
+    if (v.size() > 1 && v.front() == QLatin1Char('-') && shortDigits(v.mid(1), &n))
+        return -qint32(n);
     return v.toInt(nullptr, 10);
 }
 
 quint8 channel(QStringView v)
 {
+    quint32 n = 0;
+    if (shortDigits(v, &n) && n <= 0xffff)
+        return quint8(n);
     return quint8(v.toUShort(nullptr, 10));
 }
 
@@ -123,8 +148,15 @@ sLogRecord record(sLogRecord::eKind kind, std::initializer_list<qint64> values)
     return r;
 }
 
+// A pattern's captures, numbered from 1 as in the pattern.
+struct sCaptures
+{
+    QStringView cap[6];
+    QStringView capturedView(int n) const { return cap[n]; }
+};
+
 // The record of a pattern that matched.
-sLogRecord fromMatch(int pattern, const QRegularExpressionMatch &m)
+sLogRecord fromMatch(int pattern, const sCaptures &m)
 {
     using R = sLogRecord;
     switch (pattern) {
@@ -232,13 +264,91 @@ sLogRecord fromMatch(int pattern, const QRegularExpressionMatch &m)
     return R();
 }
 
+sCaptures capturesOf(const QRegularExpressionMatch &m)
+{
+    sCaptures c;
+    for (int i = 1; i <= m.lastCapturedIndex() && i < 6; ++i)
+        c.cap[i] = m.capturedView(i);
+    return c;
+}
+
+// The patterns of the shape name[index] = { body }, whose match needs no expression engine.
+bool isBodyRecord(int pattern)
+{
+    switch (pattern) {
+    case VinRec: case ExtVinRec: case VscapRec: case CounterRec: case FmeterRec: case CanCounterRec: case CpuRec:
+    case MemRec:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Matches "\[\d+\]\s*=\s*\{\s*(.*)\s*\}" from the bracket after a known name, as the
+// expression would on a line without line feeds: the body runs to the line's last closing brace.
+bool matchBody(QStringView line, qsizetype bracket, QStringView *body)
+{
+    qsizetype i = bracket + 1;
+    const qsizetype digits = i;
+    while (i < line.size() && isDigit(line.at(i)))
+        ++i;
+    if (i == digits || i >= line.size() || line.at(i) != QLatin1Char(']'))
+        return false;
+    ++i;
+    while (i < line.size() && isBlank(line.at(i)))
+        ++i;
+    if (i >= line.size() || line.at(i) != QLatin1Char('='))
+        return false;
+    ++i;
+    while (i < line.size() && isBlank(line.at(i)))
+        ++i;
+    if (i >= line.size() || line.at(i) != QLatin1Char('{'))
+        return false;
+    ++i;
+    while (i < line.size() && isBlank(line.at(i)))
+        ++i;
+    const qsizetype close = line.lastIndexOf(QLatin1Char('}'));
+    if (close < i)
+        return false;
+    *body = line.mid(i, close - i);
+    return true;
+}
+
+// The captures of a body record from its name and body, numbered as in its pattern.
+sCaptures bodyCaptures(int pattern, QStringView name, QStringView body)
+{
+    sCaptures c;
+    qsizetype prefix = 0;
+    switch (pattern) {
+    case AinRec: case DinRec: prefix = 3; break;
+    case FuelRec: prefix = 4; break;
+    case CanAinRec: case CanDinRec: prefix = 7; break;
+    case StorRec: prefix = 10; break;
+    case TrackerRec: prefix = 8; break;
+    case FuelCanRec: {
+        const QStringView numbers = name.mid(4, name.size() - 8);
+        const qsizetype sep = numbers.indexOf(QLatin1Char('_'));
+        c.cap[1] = numbers.left(sep);
+        c.cap[2] = numbers.mid(sep + 1);
+        c.cap[3] = body;
+        return c;
+    }
+    default:
+        c.cap[1] = body;
+        return c;
+    }
+    c.cap[1] = name.mid(prefix);
+    c.cap[2] = body;
+    return c;
+}
+
 // Tries the patterns of one step in order; the first that matches gives the step's record.
 bool tryStep(const QString &line, std::initializer_list<int> step, cLogRecognizer::Records *out)
 {
     for (const int p : step) {
         const QRegularExpressionMatch m = patterns().re[p].match(line);
         if (m.hasMatch()) {
-            out->append(fromMatch(p, m));
+            out->append(fromMatch(p, capturesOf(m)));
             return true;
         }
     }
@@ -358,11 +468,17 @@ void cLogRecognizer::recognize(const QString &line, Records *out)
     const int candidate = end < view.size() ? candidateFor(view.mid(start, end - start)) : -1;
     bool named = false;
     sLogRecord namedRecord;
-    if (candidate >= 0) {
+    if (candidate >= 0 && isBodyRecord(candidate) && !view.contains(QLatin1Char('\n'))) {
+        QStringView body;
+        if (matchBody(view, end, &body)) {
+            named = true;
+            namedRecord = fromMatch(candidate, bodyCaptures(candidate, view.mid(start, end - start), body));
+        }
+    } else if (candidate >= 0) {
         const QRegularExpressionMatch m = patterns().re[candidate].match(line);
         if (m.hasMatch()) {
             named = true;
-            namedRecord = fromMatch(candidate, m);
+            namedRecord = fromMatch(candidate, capturesOf(m));
         }
     }
     // The load lines are free text that may stand anywhere; each needs its phrase before a colon.

@@ -105,13 +105,19 @@ void cTextLogParser::run()
 {
     const bool batching = m_batchMs > 0;
     QStringList shown;
+    int skipped = 0;
     QList<sLogRecord> latest;         // batch mode: the newest record per cell, in first-seen order
     QHash<quint32, qsizetype> cellIndex;
     QElapsedTimer sinceFlush;
     sinceFlush.start();
+    m_batchInFlight = false;
     const auto flush = [&] {
-        if (!shown.isEmpty())
-            emit linesFound(std::exchange(shown, {}));
+        if (m_batchInFlight)
+            return;
+        if (!shown.isEmpty()) {
+            m_batchInFlight = true;
+            emit linesFound(std::exchange(shown, {}), std::exchange(skipped, 0));
+        }
         for (const sLogRecord &r : std::as_const(latest))
             emitRecord(r);
         latest.clear();
@@ -137,8 +143,13 @@ void cTextLogParser::run()
                 const QString view = cLogRecognizer::trimmedForView(line);
                 for (int i = 0; i < times; ++i) {
                     emit lineFound(view);
-                    if (batching)
+                    if (batching) {
+                        if (shown.size() == kMaxBatchLines) {
+                            shown.removeFirst();
+                            ++skipped;
+                        }
                         shown.append(view);
+                    }
                 }
             }
             records.clear();
@@ -162,6 +173,9 @@ void cTextLogParser::run()
         if (batching && sinceFlush.hasExpired(m_batchMs))
             flush();
     }
-    if (batching)
+    if (batching) {
+        // The last batch goes out even while the view is busy: nothing of a run is held back.
+        m_batchInFlight = false;
         flush();
+    }
 }

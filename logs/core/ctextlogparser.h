@@ -39,6 +39,15 @@ public:
      */
     void setBatchInterval(int milliseconds) { m_batchMs = milliseconds; }
 
+    /**
+     * Batch mode: the view has shown the last linesFound() batch. Until it says so, no new batch
+     * is sent; lines wait (the newest kMaxBatchLines of them) and records keep their latest value,
+     * so a view that cannot keep up never lets events pile up.
+     */
+    void batchShown() { m_batchInFlight = false; }
+    /** At most this many lines go to the view per batch; older ones are counted as skipped. */
+    static constexpr int kMaxBatchLines = 1000;
+
     /** Lines taken since the last start (any thread). */
     quint64 linesTaken() const { return m_lines.load(); }
 
@@ -70,8 +79,11 @@ signals:
     void cpu(double cpu, quint16 threads);
     void mem(quint32 hTotal, quint32 hUsed, quint32 mTotal, quint32 mUsed, quint32 mMin);
     void canlogext(quint32 high, quint32 low);
-    /** The shown lines of one batch, oldest first (batch mode only). */
-    void linesFound(QStringList lines);
+    /**
+     * The shown lines of one batch, oldest first (batch mode only); skipped lines came before
+     * them and were too many to show (the device log has them).
+     */
+    void linesFound(QStringList lines, int skipped);
     /** Every typed record as one value too, for tools that print them all (not batched). */
     void recordFound(sLogRecord record);
 
@@ -84,5 +96,6 @@ private:
     cKeywordFilter m_filter;   // changed only while the thread is not running
     int m_batchMs = 0;
     std::atomic<bool> m_stop {false};
+    std::atomic<bool> m_batchInFlight {false};
     std::atomic<quint64> m_lines {0};
 };

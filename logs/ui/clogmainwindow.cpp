@@ -320,6 +320,7 @@ void cLogMainWindow::clearLog()
     logMessage(tr("Log clear requested"));
     m_view->clear();
     m_linesShown = 0;
+    m_linesSkipped = 0;
     m_stat->clearData();
     m_statEx->clearData();
 }
@@ -493,15 +494,18 @@ QString cLogMainWindow::displayLine(const QString &line) const
     return shown;
 }
 
-void cLogMainWindow::appendLines(const QStringList &lines)
+void cLogMainWindow::appendLines(const QStringList &lines, int skipped)
 {
-    // Only the newest lines can stay in the view; the rest would drop off at once.
-    const qsizetype first = std::max<qsizetype>(0, lines.size() - kMaxViewLines);
     const QString stamp = m_timeStampButton->isChecked()
                               ? QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) : QString();
     QString text;
-    for (qsizetype i = first; i < lines.size(); ++i) {
-        if (i > first)
+    // More lines came than a view can take in: say so where they are missing.
+    if (skipped > 0) {
+        m_linesSkipped += quint64(skipped);
+        text += tr("[... %1 lines not shown here; the device log has them]").arg(skipped);
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!text.isEmpty())
             text += QLatin1Char('\n');
         text += stamp;
         text += displayLine(lines.at(i));
@@ -513,11 +517,15 @@ void cLogMainWindow::appendLines(const QStringList &lines)
     m_view->appendPlainText(text);
     bar->setValue(follow ? bar->maximum() : std::min(kept, bar->maximum()));
     m_linesShown += quint64(lines.size());
+    m_parser->batchShown();
 }
 
 void cLogMainWindow::updateStatus()
 {
     const quint64 lines = m_parser ? m_parser->linesTaken() : 0;
     const quint64 bytes = m_reader ? m_reader->bytesReceived() : 0;
-    m_status->setText(tr("Received: %1 lines, %2 bytes").arg(lines).arg(bytes));
+    QString text = tr("Received: %1 lines, %2 bytes").arg(lines).arg(bytes);
+    if (m_linesSkipped > 0)
+        text += tr(" (%1 lines only in the device log)").arg(m_linesSkipped);
+    m_status->setText(text);
 }

@@ -72,7 +72,7 @@ private:
     void rebuildFilterText();
     void loadKeywords();
     void saveKeywords();
-    void appendLines(const QStringList &lines);
+    void appendLines(const QStringList &lines, int skipped);
     void updateStatus();
     QString displayLine(const QString &line) const;
 
@@ -104,4 +104,5 @@ private:
     int m_historyPos = -1;
     bool m_keywordFileBroken = false;
     quint64 m_linesShown = 0;
+    quint64 m_linesSkipped = 0;
 };
