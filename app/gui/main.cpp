@@ -1,4 +1,5 @@
 #include "app/gui/ccommandline.h"
+#include "app/gui/logsscreenshot.h"
 
 #include "app/common/embeddedunit.h"
 #include "platform/ztk/clangmanager.h"
@@ -41,7 +42,7 @@ int takeScreenshots(cMainWindow &window, const QString &dirName)
     }
     settle(200);
     QAction *initial = group->checkedAction();
-    int failures = 0;
+    int failures = prepareLogsScreenshot(window, dirName) ? 0 : 1;
     const QList<QAction *> actions = group->actions();
     for (QAction *action : actions) {
         action->trigger();

@@ -3,7 +3,6 @@
 #include "platform/logging/logs.h"
 #include "platform/port/port.h"
 
-#include <QCoreApplication>
 #include <QMutexLocker>
 
 namespace {
@@ -37,6 +36,12 @@ cDataReader::~cDataReader()
         terminate();
         wait();
     }
+}
+
+bool cDataReader::hasPendingText() const
+{
+    QMutexLocker locker(&m_bufferLock);
+    return m_buffer.size() > m_offset;
 }
 
 void cDataReader::startReading(const sIODevice &device)
@@ -88,7 +93,7 @@ void cDataReader::append(const char *data, int size)
     m_offset = 0;
     if (!m_droppedReported) {
         m_droppedReported = true;
-        logs::add(QCoreApplication::translate("cDataReader", "Device '%1': receive buffer full, %2 bytes of the oldest lines dropped")
+        logs::add(QString::fromLatin1("Device '%1': receive buffer full, %2 bytes of the oldest lines dropped")
                       .arg(m_device.name)
                       .arg(dropped),
                   kLevelWarning);
@@ -106,7 +111,7 @@ bool cDataReader::takeLineLocked(QString *line)
         length = consumed = kMaxLine;
         if (!m_splitReported) {
             m_splitReported = true;
-            logs::add(QCoreApplication::translate("cDataReader", "Device '%1': a line longer than %2 bytes was split")
+            logs::add(QString::fromLatin1("Device '%1': a line longer than %2 bytes was split")
                           .arg(m_device.name)
                           .arg(kMaxLine),
                       kLevelWarning);
@@ -133,9 +138,8 @@ QString cDataReader::takeLine()
 
 QStringList cDataReader::takeLines(int max)
 {
+    // Also after the thread ended: what it read before stopping still belongs to the log.
     QStringList lines;
-    if (!isRunning())
-        return lines;
     QMutexLocker locker(&m_bufferLock);
     QString line;
     while (lines.size() < max && takeLineLocked(&line)) {
@@ -152,7 +156,7 @@ void cDataReader::sendCommand(void *handle)
     if (m_commands.isEmpty())
         return;
     const QString command = m_commands.takeFirst() + QStringLiteral("\r\n");
-    logs::add(QCoreApplication::translate("cDataReader", "Executing cli command: %1").arg(command), kLevelDebug);
+    logs::add(QString::fromLatin1("Executing cli command: %1").arg(command), kLevelDebug);
     if (writeAll(handle, command.toLocal8Bit()))
         logs::add(QStringLiteral("OK"), kLevelDebug);
     else
@@ -172,7 +176,7 @@ void cDataReader::run()
     if (writeAll(handle, QByteArrayLiteral("exit\r\n")))
         msleep(kExitPauseMs);
     else
-        logs::add(QCoreApplication::translate("cDataReader", "Device '%1' write failed").arg(m_device.name), kLevelError);
+        logs::add(QString::fromLatin1("Device '%1' write failed").arg(m_device.name), kLevelError);
 
     char block[kReadBlock];
     int failures = 0;
@@ -187,9 +191,9 @@ void cDataReader::run()
         } else {
             // A pulled unit fails every read from now on: say so once, then give the port up.
             if (failures == 0)
-                logs::add(QCoreApplication::translate("cDataReader", "Device '%1' read failed").arg(m_device.name), kLevelError);
+                logs::add(QString::fromLatin1("Device '%1' read failed").arg(m_device.name), kLevelError);
             if (++failures >= kMaxReadFailures) {
-                logs::add(QCoreApplication::translate("cDataReader", "Device '%1' does not answer any more; reading stopped")
+                logs::add(QString::fromLatin1("Device '%1' does not answer any more; reading stopped")
                               .arg(m_device.name),
                           kLevelError);
                 break;

@@ -30,8 +30,13 @@ public:
 
     /** The next complete line without its line feed (Latin-1, so every byte is kept); empty when none. */
     QString takeLine();
-    /** Up to max complete lines at once, for a reader of bursts. */
+    /** Up to max complete lines at once, for a reader of bursts; also after the thread ended. */
     QStringList takeLines(int max);
+    /** Whether bytes wait in the receive buffer (complete lines or not). */
+    bool hasPendingText() const;
+
+    /** Whether a stop was asked for and the thread has not yet started again. */
+    bool stopRequested() const { return m_stop.load(); }
 
     /** Bytes and lines received since the last start (any thread). */
     quint64 bytesReceived() const { return m_bytes.load(); }
@@ -52,7 +57,7 @@ private:
     void sendCommand(void *handle);
 
     sIODevice m_device;
-    QMutex m_bufferLock;
+    mutable QMutex m_bufferLock;
     QByteArray m_buffer;        // bytes from m_offset on are not yet taken
     qsizetype m_offset = 0;
     bool m_droppedReported = false;

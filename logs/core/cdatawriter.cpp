@@ -3,7 +3,6 @@
 #include "logs/core/clogpaths.h"
 #include "platform/logging/logs.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QMutexLocker>
@@ -62,7 +61,7 @@ void cDataWriter::appendData(QString str)
             m_buffer.remove(0, cut);
             if (!m_dropReported) {
                 m_dropReported = true;
-                logs::add(QCoreApplication::translate("cDataWriter", "Device log: no file could be written, %1 bytes of the oldest lines dropped")
+                logs::add(QString::fromLatin1("Device log: no file could be written, %1 bytes of the oldest lines dropped")
                               .arg(cut),
                           kLevelWarning);
             }
@@ -97,11 +96,11 @@ void cDataWriter::openFileLocked()
     QDir().mkpath(folder);
     m_file.setFileName(folder + QStringLiteral("/device_log_%1.txt").arg(now.toString(QStringLiteral("hh_mm_ss"))));
     if (m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        logs::add(QCoreApplication::translate("cDataWriter", "Device log opened: %1").arg(m_file.fileName()), kLevelDebug);
+        logs::add(QString::fromLatin1("Device log opened: %1").arg(m_file.fileName()), kLevelDebug);
         m_wake.wakeAll();
     } else if (!m_reported) {
         m_reported = true;
-        logs::add(QCoreApplication::translate("cDataWriter", "Failed to open device log: %1").arg(m_file.fileName()), kLevelError);
+        logs::add(QString::fromLatin1("Failed to open device log: %1").arg(m_file.fileName()), kLevelError);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "logs/core/ckeywordfilter.h"
 
-#include <QCoreApplication>
 
 cKeywordFilter::cKeywordFilter(const QString &text)
 {
@@ -16,7 +15,7 @@ cKeywordFilter::cKeywordFilter(const QString &text)
         k.re = QRegularExpression(keyword, QRegularExpression::CaseInsensitiveOption);
         k.everything = keyword == QLatin1String(".*");
         if (!k.re.isValid()) {
-            m_problems << QCoreApplication::translate("cKeywordFilter", "Keyword '%1' is not a valid expression (%2); it matches nothing")
+            m_problems << QString::fromLatin1("Keyword '%1' is not a valid expression (%2); it matches nothing")
                               .arg(piece.trimmed(), k.re.errorString());
         }
         m_keywords.append(k);

@@ -14,6 +14,8 @@ namespace {
 constexpr int kIdleSleepMs = 50;
 constexpr int kLinesPerTake = 256;
 constexpr int kLevelWarning = 2;
+// A stopping reader ends within about 150 ms; the parser waits for its last lines this long.
+constexpr int kDrainBoundMs = 1000;
 
 // The statistics cell a record overwrites: its kind and its channel numbers.
 quint32 cellOf(const sLogRecord &r)
@@ -65,7 +67,9 @@ void cTextLogParser::startParsing(const QString &keywords)
 void cTextLogParser::stopParsing()
 {
     m_stop = true;
-    m_writer->stopIt();
+    // A running loop stops the writer itself once the reader's last lines are in the file.
+    if (!isRunning())
+        m_writer->stopIt();
 }
 
 void cTextLogParser::emitRecord(const sLogRecord &r)
@@ -127,12 +131,18 @@ void cTextLogParser::run()
 
     const bool wantsRecords = isSignalConnected(QMetaMethod::fromSignal(&cTextLogParser::recordFound));
     cLogRecognizer::Records records;
-    while (!m_stop) {
+    QElapsedTimer draining;   // since the stop request: the reader's last lines still come in
+    for (;;) {
+        if (m_stop && !draining.isValid())
+            draining.start();
         const QStringList lines = m_reader->takeLines(kLinesPerTake);
         if (lines.isEmpty()) {
+            if (draining.isValid()
+                && (!m_reader->isRunning() || !m_reader->stopRequested() || draining.hasExpired(kDrainBoundMs)))
+                break;
             if (batching)
                 flush();
-            msleep(kIdleSleepMs);
+            msleep(draining.isValid() ? 1 : kIdleSleepMs);
             continue;
         }
         m_lines += quint64(lines.size());
@@ -178,4 +188,5 @@ void cTextLogParser::run()
         m_batchInFlight = false;
         flush();
     }
+    m_writer->stopIt();
 }

@@ -171,12 +171,16 @@ void cLogMainWindow::buildLogTab()
     m_keywordsButton->setObjectName(QStringLiteral("keywordsButton"));
     m_keywordsButton->setIcon(icon("note.ico"));
     m_keywordsButton->setToolTip(tr("Show keywords"));
+    m_keywordsButton->setText(tr("Keywords"));
+    m_keywordsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(m_keywordsButton, &QToolButton::clicked, this, &cLogMainWindow::wordListShowHideSlot);
     row->addWidget(m_keywordsButton);
     m_commandLineButton = new QToolButton(page);
     m_commandLineButton->setObjectName(QStringLiteral("commandLineButton"));
     m_commandLineButton->setIcon(icon("cmd.ico"));
     m_commandLineButton->setToolTip(tr("Show command line"));
+    m_commandLineButton->setText(tr("CLI"));
+    m_commandLineButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(m_commandLineButton, &QToolButton::clicked, this, &cLogMainWindow::commandLineShowHideSlot);
     row->addWidget(m_commandLineButton);
     layout->addLayout(row);
@@ -214,6 +218,8 @@ void cLogMainWindow::buildToolBar()
     m_selector = new cPortSelector(bar, QStringList());
     m_selector->setMode(1);
     m_selector->setIconSize(QSize(32, 32));
+    // Leave room for the actions beside it in a narrow window.
+    m_selector->setMaximumWidth(360);
     bar->addWidget(m_selector);
     connect(m_selector, &cPortSelector::hasContent, this, &cLogMainWindow::selectorHasContent);
     m_connect = bar->addAction(icon("connect2.ico"), tr("Connect to device"), this, &cLogMainWindow::initSlot);
