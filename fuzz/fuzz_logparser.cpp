@@ -40,6 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             ZT_FUZZ_CHECK(same(quick.at(i), plain.at(i)));
             ZT_FUZZ_CHECK(quick.at(i).toJson().startsWith("{\"signal\":\""));
         }
+        cLogRecognizer::Kinds kinds;
+        cLogRecognizer::classify(line, &kinds);
+        ZT_FUZZ_CHECK(kinds.size() == quick.size());
+        for (qsizetype i = 0; i < kinds.size(); ++i)
+            ZT_FUZZ_CHECK(kinds.at(i) == quick.at(i).kind);
         const QString shown = cLogRecognizer::trimmedForView(text);
         ZT_FUZZ_CHECK(text.startsWith(shown));
     }

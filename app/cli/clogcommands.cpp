@@ -92,10 +92,19 @@ int parseFile(const QStringList &args)
     qint64 lineNo = 0;
     qint64 counts[sLogRecord::KindCount] = {};
     cLogRecognizer::Records records;
+    cLogRecognizer::Kinds kinds;
     const auto handle = [&](const char *data, qsizetype size) {
         ++lineNo;
         if (size == 0)
             return;
+        if (count) {
+            // Counting needs the kinds only, not the converted values.
+            kinds.clear();
+            cLogRecognizer::classify(QByteArrayView(data, size), &kinds);
+            for (const sLogRecord::eKind k : std::as_const(kinds))
+                ++counts[k];
+            return;
+        }
         records.clear();
         cLogRecognizer::recognize(QString::fromLatin1(data, size), &records);
         for (const sLogRecord &r : std::as_const(records)) {
@@ -105,7 +114,21 @@ int parseFile(const QStringList &args)
                 printRecord(r, lineNo, json);
         }
     };
-    bool more = true;
+    // A regular file is read in place; a pipe block by block.
+    bool mappedAll = false;
+    if (uchar *mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
+        mappedAll = true;
+        const char *data = reinterpret_cast<const char *>(mapped);
+        const qsizetype size = file.size();
+        qsizetype start = 0;
+        while (start < size) {
+            const char *lf = static_cast<const char *>(std::memchr(data + start, '\n', size_t(size - start)));
+            const qsizetype end = lf ? lf - data : size;
+            handle(data + start, end - start);
+            start = end + 1;
+        }
+    }
+    bool more = !mappedAll;
     while (more) {
         const QByteArray block = file.read(kBlock);
         more = !block.isEmpty();

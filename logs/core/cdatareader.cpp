@@ -54,6 +54,7 @@ void cDataReader::startReading(const sIODevice &device)
         QMutexLocker locker(&m_bufferLock);
         m_buffer.clear();
         m_offset = 0;
+        m_bufferName = device.name;
         m_droppedReported = false;
         m_splitReported = false;
     }
@@ -94,7 +95,7 @@ void cDataReader::append(const char *data, int size)
     if (!m_droppedReported) {
         m_droppedReported = true;
         logs::add(QString::fromLatin1("Device '%1': receive buffer full, %2 bytes of the oldest lines dropped")
-                      .arg(m_device.name)
+                      .arg(m_bufferName)
                       .arg(dropped),
                   kLevelWarning);
     }
@@ -112,7 +113,7 @@ bool cDataReader::takeLineLocked(QString *line)
         if (!m_splitReported) {
             m_splitReported = true;
             logs::add(QString::fromLatin1("Device '%1': a line longer than %2 bytes was split")
-                          .arg(m_device.name)
+                          .arg(m_bufferName)
                           .arg(kMaxLine),
                       kLevelWarning);
         }

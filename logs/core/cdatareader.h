@@ -60,6 +60,7 @@ private:
     mutable QMutex m_bufferLock;
     QByteArray m_buffer;        // bytes from m_offset on are not yet taken
     qsizetype m_offset = 0;
+    QString m_bufferName;       // the unit's name for buffer messages, which the parser thread may write
     bool m_droppedReported = false;
     bool m_splitReported = false;
     std::atomic<bool> m_stop {false};

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <cstring>
+
 #include <initializer_list>
 
 namespace {
@@ -60,15 +62,33 @@ const sPatterns &patterns()
 }
 
 // ASCII white space as the patterns' \s sees it.
-bool isBlank(QChar c)
+// One character code, from a line as text or as the unit's Latin-1 bytes.
+char16_t uc(QChar c)
 {
-    const char16_t u = c.unicode();
+    return c.unicode();
+}
+
+char16_t uc(QLatin1Char c)
+{
+    return c.unicode();
+}
+
+char16_t uc(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+template<class C>
+bool isBlank(C c)
+{
+    const char16_t u = uc(c);
     return u == ' ' || (u >= '\t' && u <= '\r');
 }
 
-bool isDigit(QChar c)
+template<class C>
+bool isDigit(C c)
 {
-    return c.unicode() >= '0' && c.unicode() <= '9';
+    return uc(c) >= '0' && uc(c) <= '9';
 }
 
 // Values of the wanted keys in a "key = value, key = value" body; a later pair wins, as in a hash.
@@ -286,28 +306,28 @@ bool isBodyRecord(int pattern)
 
 // Matches "\[\d+\]\s*=\s*\{\s*(.*)\s*\}" from the bracket after a known name, as the
 // expression would on a line without line feeds: the body runs to the line's last closing brace.
-bool matchBody(QStringView line, qsizetype bracket, QStringView *body)
+template<class View>
+bool matchBody(View line, qsizetype bracket, qsizetype close, View *body)
 {
     qsizetype i = bracket + 1;
     const qsizetype digits = i;
     while (i < line.size() && isDigit(line.at(i)))
         ++i;
-    if (i == digits || i >= line.size() || line.at(i) != QLatin1Char(']'))
+    if (i == digits || i >= line.size() || uc(line.at(i)) != u']')
         return false;
     ++i;
     while (i < line.size() && isBlank(line.at(i)))
         ++i;
-    if (i >= line.size() || line.at(i) != QLatin1Char('='))
+    if (i >= line.size() || uc(line.at(i)) != u'=')
         return false;
     ++i;
     while (i < line.size() && isBlank(line.at(i)))
         ++i;
-    if (i >= line.size() || line.at(i) != QLatin1Char('{'))
+    if (i >= line.size() || uc(line.at(i)) != u'{')
         return false;
     ++i;
     while (i < line.size() && isBlank(line.at(i)))
         ++i;
-    const qsizetype close = line.lastIndexOf(QLatin1Char('}'));
     if (close < i)
         return false;
     *body = line.mid(i, close - i);
@@ -356,12 +376,13 @@ bool tryStep(const QString &line, std::initializer_list<int> step, cLogRecognize
 }
 
 // The pattern a leading record name can match at all, by the literal text of the name; -1 for none.
-int candidateFor(QStringView name)
+template<class View>
+int candidateFor(View name)
 {
-    const auto digits = [](QStringView s) {
+    const auto digits = [](View s) {
         if (s.isEmpty())
             return false;
-        for (const QChar c : s) {
+        for (const auto c : s) {
             if (!isDigit(c))
                 return false;
         }
@@ -370,7 +391,7 @@ int candidateFor(QStringView name)
     const auto numbered = [&](QLatin1String prefix) {
         return name.startsWith(prefix) && digits(name.mid(prefix.size()));
     };
-    switch (name.isEmpty() ? 0 : name.front().unicode()) {
+    switch (name.isEmpty() ? 0 : uc(name.front())) {
     case 'a': return numbered(QLatin1String("ain")) ? AinRec : -1;
     case 'c':
         if (name == QLatin1String("can_log"))
@@ -397,7 +418,7 @@ int candidateFor(QStringView name)
             return FuelRec;
         if (!name.startsWith(QLatin1String("fuel")) || !name.endsWith(QLatin1String("_can")))
             return -1;
-        const QStringView mid = name.mid(4, name.size() - 8);
+        const View mid = name.mid(4, name.size() - 8);
         const qsizetype sep = mid.indexOf(QLatin1Char('_'));
         return sep > 0 && digits(mid.left(sep)) && digits(mid.mid(sep + 1)) ? FuelCanRec : -1;
     }
@@ -419,13 +440,14 @@ int candidateFor(QStringView name)
 
 // Whether the text before position colon is phrase (lower-case ASCII), compared as the
 // case-insensitive patterns compare: by Unicode case folding (so U+017F counts as 's').
-bool phraseBefore(QStringView line, qsizetype colon, QLatin1String phrase)
+template<class View>
+bool phraseBefore(View line, qsizetype colon, QLatin1String phrase)
 {
     if (colon < phrase.size())
         return false;
-    const QStringView text = line.mid(colon - phrase.size(), phrase.size());
+    const View text = line.mid(colon - phrase.size(), phrase.size());
     for (qsizetype i = 0; i < phrase.size(); ++i) {
-        const QChar c = text.at(i);
+        const QChar c(uc(text.at(i)));
         const char16_t folded = c.unicode() < 0x80 ? (c.unicode() >= 'A' && c.unicode() <= 'Z' ? c.unicode() + 32
                                                                                               : c.unicode())
                                                    : c.toCaseFolded().unicode();
@@ -470,7 +492,7 @@ void cLogRecognizer::recognize(const QString &line, Records *out)
     sLogRecord namedRecord;
     if (candidate >= 0 && isBodyRecord(candidate) && !view.contains(QLatin1Char('\n'))) {
         QStringView body;
-        if (matchBody(view, end, &body)) {
+        if (matchBody(view, end, view.lastIndexOf(QLatin1Char('}')), &body)) {
             named = true;
             namedRecord = fromMatch(candidate, bodyCaptures(candidate, view.mid(start, end - start), body));
         }
@@ -506,4 +528,84 @@ QString cLogRecognizer::trimmedForView(const QString &line)
     while (end > 0 && isBlank(line.at(end - 1)))
         --end;
     return end == line.size() ? line : line.left(end);
+}
+
+void cLogRecognizer::classify(QByteArrayView bytes, Kinds *out)
+{
+    const auto fullWay = [&] {
+        Records records;
+        recognize(QString::fromLatin1(bytes), &records);
+        for (const sLogRecord &r : std::as_const(records))
+            out->append(r.kind);
+    };
+    const char *data = bytes.data();
+    const auto size = bytes.size();
+    // A line feed changes what the patterns' white space and dot can cross: leave it to them.
+    if (size == 0 || std::memchr(data, '\n', size_t(size)))
+        {
+        fullWay();
+        return;
+    }
+    const QLatin1String view(data, size);
+    qsizetype start = 0;
+    while (start < size && isBlank(data[start]))
+        ++start;
+    const char *bracket = static_cast<const char *>(std::memchr(data + start, '[', size_t(size - start)));
+    const qsizetype end = bracket ? bracket - data : size;
+    const int candidate = bracket ? candidateFor(view.mid(start, end - start)) : -1;
+    int named = -1;
+    if (candidate >= 0 && isBodyRecord(candidate)) {
+        qsizetype close = size - 1;
+        while (close >= 0 && data[close] != '}')
+            --close;
+        QLatin1String body;
+        if (matchBody(view, end, close, &body))
+            named = candidate;
+    } else if (candidate >= 0 && patterns().re[candidate].match(QString::fromLatin1(bytes)).hasMatch()) {
+        named = candidate;
+    }
+    bool cpu = false;
+    bool mem = false;
+    for (const char *p = static_cast<const char *>(std::memchr(data, ':', size_t(size))); p;
+         p = static_cast<const char *>(std::memchr(p + 1, ':', size_t(data + size - p - 1)))) {
+        cpu = cpu || phraseBefore(view, p - data, QLatin1String("cpu usage"));
+        mem = mem || phraseBefore(view, p - data, QLatin1String("partition total/used/free"));
+    }
+    const auto kindOf = [](int pattern) {
+        switch (pattern) {
+        case SensNd: return sLogRecord::Nav;
+        case MngGsm: return sLogRecord::Gsm;
+        case VehBus: case CanLogRec: return sLogRecord::CanLog;
+        case AinRec: return sLogRecord::Ain;
+        case DinRec: return sLogRecord::Din;
+        case FuelRec: return sLogRecord::Fuel;
+        case FuelCanRec: return sLogRecord::CanFuel;
+        case CanAinRec: return sLogRecord::CanAin;
+        case CanDinRec: return sLogRecord::CanDin;
+        case VinRec: return sLogRecord::Vin;
+        case ExtVinRec: return sLogRecord::ExtVin;
+        case VscapRec: return sLogRecord::Vscap;
+        case CounterRec: return sLogRecord::Counter;
+        case FmeterRec: return sLogRecord::Fmeter;
+        case CanCounterRec: return sLogRecord::CanCounter;
+        case StorRec: return sLogRecord::Stor;
+        case TrackerRec: return sLogRecord::Tracker;
+        case SosRec: return sLogRecord::Sos;
+        case CallReqRec: return sLogRecord::CallReq;
+        case CpuRec: return sLogRecord::Cpu;
+        case MemRec: return sLogRecord::Mem;
+        default: return sLogRecord::CanLogExt;
+        }
+    };
+    if (named >= 0 && named != CanLogExtRec)
+        out->append(kindOf(named));
+    if (cpu || mem) {
+        const QString text = QString::fromLatin1(bytes);
+        if (cpu && patterns().re[CpuRec].match(text).hasMatch())
+            out->append(sLogRecord::Cpu);
+        else if (mem && patterns().re[MemRec].match(text).hasMatch())
+            out->append(sLogRecord::Mem);
+    }
+    if (named == CanLogExtRec)
+        out->append(sLogRecord::CanLogExt);
 }

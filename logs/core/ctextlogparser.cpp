@@ -135,10 +135,14 @@ void cTextLogParser::run()
     for (;;) {
         if (m_stop && !draining.isValid())
             draining.start();
+        // Stopping: wait (bounded) only for a reader that is stopping too; one that goes on
+        // reading would keep this loop busy for ever.
+        if (draining.isValid()
+            && (draining.hasExpired(kDrainBoundMs) || (m_reader->isRunning() && !m_reader->stopRequested())))
+            break;
         const QStringList lines = m_reader->takeLines(kLinesPerTake);
         if (lines.isEmpty()) {
-            if (draining.isValid()
-                && (!m_reader->isRunning() || !m_reader->stopRequested() || draining.hasExpired(kDrainBoundMs)))
+            if (draining.isValid() && !m_reader->isRunning())
                 break;
             if (batching)
                 flush();

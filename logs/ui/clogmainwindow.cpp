@@ -126,7 +126,9 @@ cLogMainWindow::~cLogMainWindow()
     settings.setValue(QStringLiteral("TimeStamps"), m_timeStampButton->isChecked());
     settings.endGroup();
     settings.sync();
-    // The workers belong to this window; stop them before the widgets they feed go.
+    // The workers belong to this window; stop them before the widgets they feed go. The reader
+    // first, so that the parser can still hand its last lines to the device log.
+    m_reader->stopReading();
     m_parser->disconnect(this);
     delete m_parser;
     m_parser = nullptr;
@@ -504,13 +506,21 @@ void cLogMainWindow::appendLines(const QStringList &lines, int skipped)
 {
     const QString stamp = m_timeStampButton->isChecked()
                               ? QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) : QString();
+    // A batch of very long lines would stall the window: keep the newest that fit the budget.
+    qsizetype first = lines.size();
+    qsizetype budget = kMaxBatchChars;
+    while (first > 0 && budget > 0)
+        budget -= std::min<qsizetype>(lines.at(--first).size(), kMaxViewLineLength) + 1;
+    if (budget < 0 && first < lines.size() - 1)
+        ++first;
+    skipped += int(first);
     QString text;
     // More lines came than a view can take in: say so where they are missing.
     if (skipped > 0) {
         m_linesSkipped += quint64(skipped);
         text += tr("[... %1 lines not shown here; the device log has them]").arg(skipped);
     }
-    for (qsizetype i = 0; i < lines.size(); ++i) {
+    for (qsizetype i = first; i < lines.size(); ++i) {
         if (!text.isEmpty())
             text += QLatin1Char('\n');
         text += stamp;
@@ -522,7 +532,7 @@ void cLogMainWindow::appendLines(const QStringList &lines, int skipped)
     const int kept = bar->value();
     m_view->appendPlainText(text);
     bar->setValue(follow ? bar->maximum() : std::min(kept, bar->maximum()));
-    m_linesShown += quint64(lines.size());
+    m_linesShown += quint64(lines.size() - first);
     m_parser->batchShown();
 }
 

@@ -41,6 +41,8 @@ public:
     static constexpr int kMaxViewLines = 10000;
     /** Longer lines are cut in the view (the device log keeps them whole). */
     static constexpr int kMaxViewLineLength = 16384;
+    /** Characters appended to the view at most per batch (about 25 ms of its work). */
+    static constexpr int kMaxBatchChars = 256 * 1024;
     /** How often the parser hands lines and values to the window. */
     static constexpr int kBatchIntervalMs = 40;
 
