@@ -5,6 +5,7 @@
 #include "logs/core/cdatareader.h"
 #include "logs/core/clogrecognizer.h"
 #include "logs/core/ctextlogparser.h"
+#include "platform/logging/logs.h"
 #include "platform/port/port.h"
 
 #include <QCoreApplication>
@@ -216,6 +217,7 @@ int liveLog(const QStringList &args)
     }
 
     int status = ExitOk;
+    logs::get();   // the log engine lives in this thread, not in the first worker that logs
     {
         cDataReader reader;
         cTextLogParser parser(&reader, nullptr);

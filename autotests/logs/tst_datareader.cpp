@@ -4,6 +4,7 @@
 #include "autotests/platform/port/logcapture.h"
 #include "autotests/platform/port/ptypair.h"
 #include "logs/core/cdatareader.h"
+#include "platform/logging/logs.h"
 #include "sim/csimulatedunit.h"
 
 #include <QRegularExpression>
@@ -51,14 +52,17 @@ class tst_DataReader : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        logs::get();   // the log engine belongs to this thread, not to the first worker that logs
+    }
+
     void readsTheSimulatedUnit()
     {
         cSimulatedUnit unit;
         QVERIFY2(unit.setOptions({QStringLiteral("log-rate=300"), QStringLiteral("ready-ms=0")}), qPrintable(unit.errorString()));
         QVERIFY2(unit.start(), qPrintable(unit.errorString()));
         cDataReader reader;
-        QSignalSpy finished(&reader, &QThread::finished);
-        QVERIFY(finished.isValid());
         reader.startReading(serialUnit(unit.ptyPath()));
         const QStringList lines = takeLines(reader, 60);
         QCOMPARE(lines.size(), 60);
@@ -73,7 +77,7 @@ private slots:
         QVERIFY(records > 20);
         QVERIFY(reader.bytesReceived() > 0);
         reader.stopReading();
-        QVERIFY(finished.wait(3000));
+        QVERIFY(reader.wait(3000));
         QVERIFY(reader.takeLine().isEmpty());
     }
 
@@ -117,10 +121,8 @@ private slots:
     {
         cLogCapture log;
         cDataReader reader;
-        QSignalSpy finished(&reader, &QThread::finished);
-        QVERIFY(finished.isValid());
         reader.startReading(serialUnit(QStringLiteral("/nonexistent/ttyZOVAN")));
-        QVERIFY(finished.wait(5000));
+        QVERIFY(reader.wait(5000));
         // The port library says why; the reader adds nothing of its own.
         QVERIFY(!log.contains({QStringLiteral("Device 'reader test unit'")}));
     }
@@ -130,13 +132,11 @@ private slots:
         cLogCapture log;
         cPtyPair pty;
         cDataReader reader;
-        QSignalSpy finished(&reader, &QThread::finished);
-        QVERIFY(finished.isValid());
         QVERIFY(startOnPty(pty, reader));
         QVERIFY(pty.writeMaster("last words\n"));
         QCOMPARE(takeLines(reader, 1), QStringList {QStringLiteral("last words")});
         pty.closeMaster();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(reader.wait(10000));
         const QStringList texts = log.texts();
         QCOMPARE(texts.filter(QStringLiteral("read failed")).size(), 1);
         QVERIFY(log.contains({QStringLiteral("reader test unit"), QStringLiteral("reading stopped")}));

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QMetaMethod>
+#include <QMutexLocker>
 
 namespace {
 
@@ -72,6 +73,13 @@ void cTextLogParser::stopParsing()
         m_writer->stopIt();
 }
 
+QStringList cTextLogParser::takeShownLines(int *skipped)
+{
+    QMutexLocker locker(&m_outboxLock);
+    *skipped = std::exchange(m_outboxSkipped, 0);
+    return std::exchange(m_outbox, {});
+}
+
 void cTextLogParser::emitRecord(const sLogRecord &r)
 {
     const auto u8 = [&r](int i) { return quint8(r.values[i]); };
@@ -120,7 +128,12 @@ void cTextLogParser::run()
             return;
         if (!shown.isEmpty()) {
             m_batchInFlight = true;
-            emit linesFound(std::exchange(shown, {}), std::exchange(skipped, 0));
+            {
+                QMutexLocker locker(&m_outboxLock);
+                m_outbox = std::exchange(shown, {});
+                m_outboxSkipped = std::exchange(skipped, 0);
+            }
+            emit linesReady();
         }
         for (const sLogRecord &r : std::as_const(latest))
             emitRecord(r);

@@ -45,6 +45,11 @@ public:
      * so a view that cannot keep up never lets events pile up.
      */
     void batchShown() { m_batchInFlight = false; }
+    /**
+     * Batch mode: the lines of the waiting batch, oldest first; *skipped counts the lines before
+     * them that were too many to show (the device log has them). Any thread.
+     */
+    QStringList takeShownLines(int *skipped);
     /** At most this many lines go to the view per batch; older ones are counted as skipped. */
     static constexpr int kMaxBatchLines = 1000;
 
@@ -79,11 +84,8 @@ signals:
     void cpu(double cpu, quint16 threads);
     void mem(quint32 hTotal, quint32 hUsed, quint32 mTotal, quint32 mUsed, quint32 mMin);
     void canlogext(quint32 high, quint32 low);
-    /**
-     * The shown lines of one batch, oldest first (batch mode only); skipped lines came before
-     * them and were too many to show (the device log has them).
-     */
-    void linesFound(QStringList lines, int skipped);
+    /** Batch mode: a batch of shown lines waits for takeShownLines(). */
+    void linesReady();
     /** Every typed record as one value too, for tools that print them all (not batched). */
     void recordFound(sLogRecord record);
 
@@ -97,5 +99,10 @@ private:
     int m_batchMs = 0;
     std::atomic<bool> m_stop {false};
     std::atomic<bool> m_batchInFlight {false};
+    // The batch on its way to the view: handed over under a lock, not inside a queued signal,
+    // so that the hand-over is ordered for every thread checker too.
+    QMutex m_outboxLock;
+    QStringList m_outbox;
+    int m_outboxSkipped = 0;
     std::atomic<quint64> m_lines {0};
 };

@@ -57,6 +57,8 @@ cLogMainWindow::cLogMainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("cLogMainWindow"));
+    // The log engine must belong to the GUI thread, not to whichever worker logs first.
+    logs::get();
     setWindowIcon(icon("pda.ico"));
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("logTabs"));
@@ -78,7 +80,11 @@ cLogMainWindow::cLogMainWindow(QWidget *parent)
     m_parser->setBatchInterval(kBatchIntervalMs);
     connect(m_reader, &QThread::started, this, &cLogMainWindow::readingStarted);
     connect(m_reader, &QThread::finished, this, &cLogMainWindow::readingFinished);
-    connect(m_parser, &cTextLogParser::linesFound, this, &cLogMainWindow::appendLines);
+    connect(m_parser, &cTextLogParser::linesReady, this, [this] {
+        int skipped = 0;
+        const QStringList lines = m_parser->takeShownLines(&skipped);
+        appendLines(lines, skipped);
+    });
     connect(m_parser, &cTextLogParser::nav, m_stat, &cStatWidget::nav);
     connect(m_parser, &cTextLogParser::gsm, m_stat, &cStatWidget::gsm);
     connect(m_parser, &cTextLogParser::canLog, m_stat, &cStatWidget::canLog);
