@@ -334,6 +334,44 @@ bool matchBody(View line, qsizetype bracket, qsizetype close, View *body)
     return true;
 }
 
+// Whether "\\[\\d+\\]\\s*=\\s*\\{.*KEY\\s*=\\s*(\\d+).*\\}" matches from the bracket after a known
+// name, on a line without line feeds (close: the line's last closing brace).
+template<class View>
+bool hasValue(View line, qsizetype bracket, qsizetype close, QLatin1String key)
+{
+    qsizetype i = bracket + 1;
+    const qsizetype digits = i;
+    while (i < line.size() && isDigit(line.at(i)))
+        ++i;
+    if (i == digits || i >= line.size() || uc(line.at(i)) != u']')
+        return false;
+    ++i;
+    while (i < line.size() && isBlank(line.at(i)))
+        ++i;
+    if (i >= line.size() || uc(line.at(i)) != u'=')
+        return false;
+    ++i;
+    while (i < line.size() && isBlank(line.at(i)))
+        ++i;
+    if (i >= line.size() || uc(line.at(i)) != u'{')
+        return false;
+    for (qsizetype k = i + 1; k + key.size() <= close; ++k) {
+        if (line.mid(k, key.size()) != key)
+            continue;
+        qsizetype j = k + key.size();
+        while (j < close && isBlank(line.at(j)))
+            ++j;
+        if (j >= close || uc(line.at(j)) != u'=')
+            continue;
+        ++j;
+        while (j < close && isBlank(line.at(j)))
+            ++j;
+        if (j < close && isDigit(line.at(j)))
+            return true;   // the digits run on to a character before the closing brace
+    }
+    return false;
+}
+
 // The captures of a body record from its name and body, numbered as in its pattern.
 sCaptures bodyCaptures(int pattern, QStringView name, QStringView body)
 {
@@ -561,8 +599,16 @@ void cLogRecognizer::classify(QByteArrayView bytes, Kinds *out)
         QLatin1String body;
         if (matchBody(view, end, close, &body))
             named = candidate;
-    } else if (candidate >= 0 && patterns().re[candidate].match(QString::fromLatin1(bytes)).hasMatch()) {
-        named = candidate;
+    } else if (candidate == CpuRec || candidate == MemRec) {
+        // not a named record
+    } else if (candidate >= 0) {
+        qsizetype close = size - 1;
+        while (close >= 0 && data[close] != '}')
+            --close;
+        const QLatin1String key = candidate == VinRec || candidate == ExtVinRec || candidate == VscapRec
+                                      ? QLatin1String("mv") : QLatin1String("value");
+        if (hasValue(view, end, close, key))
+            named = candidate;
     }
     bool cpu = false;
     bool mem = false;
