@@ -222,14 +222,16 @@ int liveLog(const QStringList &args)
         cDataReader reader;
         cTextLogParser parser(&reader, nullptr);
         if (json) {
+            // Printed in the parser's thread: stdio locks its stream, and nothing is copied across threads.
             QObject::connect(&parser, &cTextLogParser::recordFound, &parser,
-                             [](const sLogRecord &r) { printRecord(r, 0, true); std::fflush(stdout); });
+                             [](const sLogRecord &r) { printRecord(r, 0, true); std::fflush(stdout); },
+                             Qt::DirectConnection);
         } else {
             QObject::connect(&parser, &cTextLogParser::lineFound, &parser, [](const QString &line) {
                 const QByteArray bytes = line.toLatin1() + '\n';
                 std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
                 std::fflush(stdout);
-            });
+            }, Qt::DirectConnection);
         }
         cSignalWatcher interrupts;
         QObject::connect(&interrupts, &cSignalWatcher::interrupted, &reader, [&reader, &parser] {

@@ -151,7 +151,7 @@ private slots:
         for (int sent = 0; sent <= cDataReader::kMaxLine; sent += int(chunk.size()))
             QVERIFY(pty.writeMaster(chunk));
         QVERIFY(pty.writeMaster("tail\n"));
-        const QStringList lines = takeLines(reader, 2);
+        const QStringList lines = takeLines(reader, 2, 20000);
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines.at(0).size(), cDataReader::kMaxLine);
         QVERIFY(lines.at(1).endsWith(QLatin1String("xtail")));

@@ -86,8 +86,10 @@ class tst_TextLogParser : public QObject
             const QMetaMethod m = mo->method(i);
             if (m.methodType() != QMetaMethod::Signal)
                 continue;
+            if (m.name() == "linesReady" || m.name() == "recordFound")
+                continue;
             QVERIFY(QObject::connect(m_parser.get(), m, m_relay.get(), m, Qt::QueuedConnection));
-            if (m.name() == "lineFound" || m.name() == "linesReady" || m.name() == "recordFound")
+            if (m.name() == "lineFound")
                 continue;
             m_spies.push_back(std::make_unique<QSignalSpy>(m_relay.get(), m));
             QVERIFY(m_spies.back()->isValid());
