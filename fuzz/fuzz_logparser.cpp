@@ -28,9 +28,12 @@ bool same(const sLogRecord &a, const sLogRecord &b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    // A few lines at a time keep the runs quick; what a line holds matters, not how many there are.
+    if (size > 1024)
+        return 0;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     // Lines as the reader hands them over: split at LF, each byte one Latin-1 character.
-    for (const QByteArray &line : bytes.split('\n')) {
+    for (const QByteArray &line : bytes.split('\n').mid(0, 8)) {
         const QString text = QString::fromLatin1(line);
         cLogRecognizer::Records quick, plain;
         cLogRecognizer::recognize(text, &quick);
@@ -49,8 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         ZT_FUZZ_CHECK(text.startsWith(shown));
     }
     // The first line doubles as a keyword filter: any text must build one and match safely.
-    const qsizetype lf = bytes.indexOf('\n');
-    const cKeywordFilter filter(QString::fromLatin1(lf < 0 ? bytes : bytes.left(lf)));
-    ZT_FUZZ_CHECK(filter.matchCount(QString::fromLatin1(bytes)) <= filter.size());
+    // An input that starts with '#' is a keyword filter (compiling expressions is slow, so only then).
+    if (bytes.startsWith('#')) {
+        const qsizetype lf = bytes.indexOf('\n');
+        const cKeywordFilter filter(QString::fromLatin1(lf < 0 ? bytes.mid(1) : bytes.mid(1, lf - 1)));
+        ZT_FUZZ_CHECK(filter.matchCount(QString::fromLatin1(bytes)) <= filter.size());
+    }
     return 0;
 }
