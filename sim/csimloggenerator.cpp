@@ -12,7 +12,7 @@ namespace {
 enum eItem {
     Nav, Gsm, Vin, ExtVin, Vscap, Ain1, Ain2, Din1, Din2, Din3, Din4, Fuel1, Fuel2, CanFuel11, CanFuel12,
     CanAin1, CanDin1, VehBus, CanLog, CanLogExt, Counter1, Counter2, Fmeter1, CanCounter1, Stor0, Stor1,
-    Tracker0, Tracker1, Sos, CallReq, Cpu, Mem, Text
+    Tracker0, Tracker1, Sos, CallReq, Cpu, Mem, Text, Edge
 };
 
 // One round of the log. Navigation comes more often, as on a real unit; free text in between.
@@ -23,6 +23,14 @@ const eItem kRound[] = {
     Sos, CallReq, Text, Cpu, Mem,
 };
 constexpr int kRoundLength = int(sizeof kRound / sizeof kRound[0]);
+// The edge profile puts a bad-day line after every few records.
+constexpr int kEdgeEvery = 4;
+constexpr int kEdgeCases = 20;
+
+// Digital input states as the unit codes them.
+constexpr int kDinActive = 1;
+constexpr int kDinInactive = 2;
+const int kDinFaults[] = {4, 8, 16};
 
 const char *const kNetworks[] = {"MegaFon", "Beeline", "MTS"};
 
@@ -57,9 +65,10 @@ QByteArray body(std::initializer_list<std::pair<const char *, QByteArray>> pairs
 
 } // namespace
 
-cSimLogGenerator::cSimLogGenerator(quint64 seed, const cSimHardware *hardware)
+cSimLogGenerator::cSimLogGenerator(quint64 seed, const cSimHardware *hardware, bool edge)
     : m_hw(hardware)
     , m_rng(seed ^ 0x5a4f56414eULL)
+    , m_edge(edge)
 {
     // A vehicle parked in central Moscow, with a few years of service behind it.
     m_latMas = 55.7512 * kMasPerDeg;
@@ -95,7 +104,52 @@ cSimLogGenerator::cSimLogGenerator(quint64 seed, const cSimHardware *hardware)
 
 int cSimLogGenerator::roundLength() const
 {
-    return kRoundLength;
+    return m_edge ? kRoundLength + kRoundLength / kEdgeEvery : kRoundLength;
+}
+
+int cSimLogGenerator::edgeCaseCount()
+{
+    return kEdgeCases;
+}
+
+// What a unit prints on a bad day, one case per call, in turn. Each is a line the host must
+// still read right (or, for a broken record, at least show).
+QByteArray cSimLogGenerator::edgeCase()
+{
+    const QByteArray idx = "[" + num(m_lineNo % 100000) + "] = ";
+    const int n = m_nextEdge;
+    m_nextEdge = (m_nextEdge + 1) % kEdgeCases;
+    const qint64 unixNow = QDateTime::currentSecsSinceEpoch();
+    switch (n) {
+    case 0: // south of the equator, west of Greenwich
+        return "sens_nd" + idx + body({{"timestamp", num(unixNow)}, {"latitude", num(-121896000 - pick(0, 999))},
+                                       {"longitude", num(-253656000 - pick(0, 999))}, {"altitude", num(-12)},
+                                       {"sat_count", num(7)}, {"is_valid", num(1)}});
+    case 1: return "sens_nd" + idx + body({{"timestamp", num(unixNow)}, {"sat_count", num(3)}, {"is_valid", num(2)}});
+    case 2: return "mng_gsm" + idx + body({{"net_name", "Telia"}, {"csq", num(pick(5, 12))}, {"net_state", num(2)}});
+    case 3: return "ain12" + idx + body({{"mv", num(pick(0, 30000))}});
+    case 4: return "din10" + idx + body({{"value", num(kDinFaults[pick(0, 2)])}});
+    case 5: return "fuel10" + idx + body({{"value", "12.25"}, {"t", num(3)}});
+    case 6: return "fuel2_1_can" + idx + body({{"value", QByteArray::number(m_fuelTank2, 'f', 1)}, {"t", num(15)}});
+    case 7: return "can_ain10" + idx + body({{"mv", num(4321)}});
+    case 8: return "counter11" + idx + body({{"value", num(Q_INT64_C(4294967296) + pick(0, 9))}});
+    case 9: return "fmeter10" + idx + body({{"value", num(Q_INT64_C(4294967295))}});
+    case 10:
+        return "can_log" + idx + body({{"engine_turn_speed", num(70000)}, {"fuel_level", num(65536 + 40)},
+                                       {"engine_temperature", num(-25)}, {"engine_time_all", num(Q_INT64_C(5000000000))},
+                                       {"fuel_consumption_all", num(qint64(m_fuelUsedL))}, {"track_all", num(-1)}});
+    case 11:
+        return "can_log_ext" + idx + body({{"flags_low", num(m_canFlagsLow)}, {"flags_high", num(m_canFlagsHigh | 0x400)}});
+    case 12: return "vin" + idx + "{ mv = " + num(m_vinMv);   // cut off: no closing brace
+    case 13: return "tracker_12" + idx + body({{"cnt_ack", num(5)}, {"cnt_noack", num(1)}});
+    case 14: return "[EDGE] a line ended by LF alone\n";
+    case 15: return "[EDGE] a line ended by CR alone\r[EDGE] and the text after it";
+    case 16: return QByteArray("[GSM] \xd0\xbe\xd0\xbf\xd0\xb5\xd1\x80\xd0\xb0\xd1\x82\xd0\xbe\xd1\x80 \xc2\xabTelia\xc2\xbb, Pr\xc3\xbc"
+                               "fung \xe2\x9c\x93");
+    case 17: return "stor_chnl_3" + idx + body({{"id_max", num(9)}, {"id_min", num(1)}});
+    case 18: return "flag_sos" + idx + body({{"state", num(1)}, {"off_on_counter", num(m_sosPress + 1)}});
+    default: return "[SYS] cpu USAGE: 99.5%, cnt_tasks: " + num(70000);
+    }
 }
 
 QString cSimLogGenerator::gsmNetwork() const
@@ -296,7 +350,7 @@ QByteArray cSimLogGenerator::item(int index, qint64 nowUs)
     case Din4: {
         const int n = index - Din1 + 1;
         const bool on = m_hw->line(QStringLiteral("IN%1").arg(n));
-        return "din" + num(n) + idx + body({{"value", num(on ? 1 : 0)}});
+        return "din" + num(n) + idx + body({{"value", num(on ? kDinActive : kDinInactive)}});
     }
     case Fuel1: return "fuel1" + idx + body({{"value", fuel(m_fuelLevel)}, {"t", num(std::max(0, temp - 4))}});
     case Fuel2: return "fuel2" + idx + body({{"value", fuel(m_fuelTank2)}, {"t", num(std::max(0, temp - 5))}});
@@ -305,7 +359,7 @@ QByteArray cSimLogGenerator::item(int index, qint64 nowUs)
     case CanFuel12:
         return "fuel1_2_can" + idx + body({{"value", fuel(m_fuelTank2 - 0.3)}, {"t", num(std::max(0, temp - 3))}});
     case CanAin1: return "can_ain1" + idx + body({{"mv", num(qint64(5010 + uniform(-20, 20)))}});
-    case CanDin1: return "can_din1" + idx + body({{"value", num(m_rpm > 0 ? 1 : 0)}});
+    case CanDin1: return "can_din1" + idx + body({{"value", num(m_rpm > 0 ? kDinActive : kDinInactive)}});
     case VehBus:
     case CanLog: {
         const QByteArray name = index == VehBus ? "veh_bus__values__log" : "can_log";
@@ -366,6 +420,7 @@ QByteArray cSimLogGenerator::item(int index, qint64 nowUs)
                + num(kPartitionTotal - m_partUsed) + ". Heap total/used/free: " + num(kHeapTotal) + "/"
                + num(m_heapUsed) + "/" + num(kHeapTotal - m_heapUsed) + ". Heap free min: " + num(m_heapMin);
     case Text: return freeText(nowUs);
+    case Edge: return edgeCase();
     }
     return QByteArray();
 }
@@ -373,6 +428,14 @@ QByteArray cSimLogGenerator::item(int index, qint64 nowUs)
 QByteArray cSimLogGenerator::nextLine(qint64 nowUs)
 {
     update(nowUs);
+    if (m_edge && (m_lineNo + 1) % (kEdgeEvery + 1) == 0) {
+        ++m_lineNo;
+        QByteArray line = edgeCase();
+        // Lines that carry their own ending keep it.
+        if (!line.endsWith('\n'))
+            line += "\r\n";
+        return line;
+    }
     const int index = kRound[m_next];
     m_next = (m_next + 1) % kRoundLength;
     QByteArray line = item(index, nowUs);

@@ -11,12 +11,15 @@ class cSimHardware;
  * Writes the unit's text log: every kind of status record the unit prints (navigation, GSM,
  * inputs, fuel, CAN values, supply voltages, counters, storage and tracker channels,
  * buttons, CPU and memory), with values that drift the way a vehicle's do, mixed with free
- * text. Each line ends with "\r\n".
+ * text. Each line ends with "\r\n", except the edge profile's lines that show other endings.
+ * Digital inputs use the unit's coding: 1 active, 2 inactive, 4 short to ground, 8 short to
+ * vcc, 16 line break.
  */
 class cSimLogGenerator
 {
 public:
-    cSimLogGenerator(quint64 seed, const cSimHardware *hardware);
+    /** edge: every round also prints one of the bad-day lines (edgeCaseCount() of them in turn). */
+    cSimLogGenerator(quint64 seed, const cSimHardware *hardware, bool edge = false);
 
     /** Starts the log of a fresh boot; nowUs is the unit's clock. */
     void reboot(qint64 nowUs, bool selfTest);
@@ -26,6 +29,8 @@ public:
     void update(qint64 nowUs);
     /** Number of record kinds in one round of the log; each appears at least once per round. */
     int roundLength() const;
+    /** Number of bad-day lines the edge profile goes through. */
+    static int edgeCaseCount();
 
     /** Values the unit's own commands report too, so answers agree with the log. */
     quint32 supplyMv() const { return m_vinMv; }
@@ -41,6 +46,7 @@ public:
 private:
     QByteArray item(int index, qint64 nowUs);
     QByteArray freeText(qint64 nowUs);
+    QByteArray edgeCase();
     double uniform(double lo, double hi);
     int pick(int lo, int hi);
 
@@ -52,6 +58,8 @@ private:
     int m_next = 0;
     bool m_selfTest = false;
     bool m_lastIgn = true;
+    const bool m_edge;
+    int m_nextEdge = 0;
 
     // Vehicle state.
     double m_latMas = 0;     // milliarcseconds

@@ -96,6 +96,16 @@ const QList<sOptionSpec> &specs()
              o->logRate = r;
              return true;
          }},
+        {"log-profile", "realistic|edge",
+         "'edge': the log also holds the records a unit prints on a bad day (realistic)",
+         [](const QString &v, sSimOptions *o, QString *why) {
+             if (v == QLatin1String("realistic") || v == QLatin1String("edge")) {
+                 o->edgeLog = v == QLatin1String("edge");
+                 return true;
+             }
+             *why = QStringLiteral("expected 'realistic' or 'edge'");
+             return false;
+         }},
         {"package", "none|default", "'none': the unit has no /statfs/zovan_tools_tests.out (it has)",
          [](const QString &v, sSimOptions *o, QString *why) {
              if (v == QLatin1String("none")) {

@@ -13,6 +13,7 @@ struct sSimOptions
     qint64 hangupBytes = 0;   // close the line after this many bytes; 0 = never
     int readyMs = 1000;       // boot time until the application reports "DONE"
     double logRate = 20.0;    // log lines per second; 0 = as fast as the line takes them
+    bool edgeLog = false;     // log profile "edge": also print what a unit prints on a bad day
     bool package = true;      // whether /statfs/zovan_tools_tests.out exists
     bool runState = true;     // false: firmware without GET_APP_RUN_STATE ("Unknown command")
     bool listing = true;      // false: firmware without directory listings ("Unknown command:")

@@ -49,7 +49,7 @@ QString pathOf(const QByteArray &bytes)
 cSimUnitCore::cSimUnitCore(const sSimOptions &options, cSimFileSystem *fs, cSimHardware *hardware)
     : m_options(options)
     , m_fs(fs)
-    , m_log(std::make_unique<cSimLogGenerator>(options.seed, hardware))
+    , m_log(std::make_unique<cSimLogGenerator>(options.seed, hardware, options.edgeLog))
     , m_link(std::make_unique<cLinkServer>(this))
 {
 }

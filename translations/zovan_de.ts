@@ -298,6 +298,10 @@ Sollen sie überschrieben werden?</translation>
         <source>Failed to init file transfer</source>
         <translation>Die Dateiübertragung konnte nicht gestartet werden</translation>
     </message>
+    <message>
+        <source>This page copies files between this computer and the attached unit.</source>
+        <translation>Diese Seite kopiert Dateien zwischen diesem Computer und dem angeschlossenen Gerät.</translation>
+    </message>
 </context>
 <context>
     <name>cFlashPage</name>
@@ -384,6 +388,138 @@ Sollen sie überschrieben werden?</translation>
     <message>
         <source>This page shows, filters and records the live log of the attached unit.</source>
         <translation>Diese Seite zeigt, filtert und speichert das laufende Protokoll des angeschlossenen Geräts.</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Extended</source>
+        <translation>Erweitert</translation>
+    </message>
+    <message>
+        <source>External CANLog</source>
+        <translation>Externes CAN-Protokoll</translation>
+    </message>
+    <message>
+        <source>&gt; Input CLI command here</source>
+        <translation>&gt; CLI-Befehl hier eingeben</translation>
+    </message>
+    <message>
+        <source>Keywords, separated by commas; only lines that contain one are shown</source>
+        <translation>Stichwörter, durch Kommas getrennt; nur Zeilen, die eines enthalten, werden angezeigt</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Show the receive time in front of each line</source>
+        <translation>Die Empfangszeit vor jeder Zeile anzeigen</translation>
+    </message>
+    <message>
+        <source>Show keywords</source>
+        <translation>Stichwörter anzeigen</translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation>Stichwörter</translation>
+    </message>
+    <message>
+        <source>Show command line</source>
+        <translation>Befehlszeile anzeigen</translation>
+    </message>
+    <message>
+        <source>CLI</source>
+        <translation>CLI</translation>
+    </message>
+    <message>
+        <source>Logs</source>
+        <translation>Protokolle</translation>
+    </message>
+    <message>
+        <source>New keyword</source>
+        <translation>Neues Stichwort</translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation>Aktionen</translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation>Mit Gerät verbinden</translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation>Vom Gerät trennen</translation>
+    </message>
+    <message>
+        <source>Clear log</source>
+        <translation>Protokoll leeren</translation>
+    </message>
+    <message>
+        <source>Save log</source>
+        <translation>Protokoll speichern</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Log read requested</source>
+        <translation>Lesen des Protokolls angefordert</translation>
+    </message>
+    <message>
+        <source>Log stop requested</source>
+        <translation>Anhalten des Protokolls angefordert</translation>
+    </message>
+    <message>
+        <source>Log clear requested</source>
+        <translation>Leeren des Protokolls angefordert</translation>
+    </message>
+    <message>
+        <source>Log save requested</source>
+        <translation>Speichern des Protokolls angefordert</translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>The log could not be saved to %1: %2</source>
+        <translation>Das Protokoll konnte nicht in %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Trying to send command: %1</source>
+        <translation>Befehl wird gesendet: %1</translation>
+    </message>
+    <message>
+        <source>The keyword list could not be read: %1</source>
+        <translation>Die Stichwortliste konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>The unreadable keyword list was kept as %1</source>
+        <translation>Die unlesbare Stichwortliste wurde als %1 aufbewahrt</translation>
+    </message>
+    <message>
+        <source>The keyword list could not be saved: %1</source>
+        <translation>Die Stichwortliste konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source> [... %1 more characters in the device log]</source>
+        <translation> [... %1 weitere Zeichen im Geräteprotokoll]</translation>
+    </message>
+    <message>
+        <source>[... %1 lines not shown here; the device log has them]</source>
+        <translation>[... %1 Zeilen hier nicht angezeigt; sie stehen im Geräteprotokoll]</translation>
+    </message>
+    <message>
+        <source>Received: %1 lines, %2 bytes</source>
+        <translation>Empfangen: %1 Zeilen, %2 Bytes</translation>
+    </message>
+    <message>
+        <source> (%1 lines only in the device log)</source>
+        <translation> (%1 Zeilen nur im Geräteprotokoll)</translation>
     </message>
 </context>
 <context>
@@ -614,6 +750,10 @@ Sollen sie überschrieben werden?</translation>
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>The settings that the loaded plug-ins declare appear here.</source>
+        <translation>Hier erscheinen die Einstellungen, die die geladenen Plugins anbieten.</translation>
     </message>
 </context>
 <context>
@@ -988,6 +1128,10 @@ Sollen sie überschrieben werden?</translation>
         <source>No test has finished since the unit was connected.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>This page runs Lua test scripts against the attached unit and shows their results.</source>
+        <translation>Diese Seite führt Lua-Testskripte am angeschlossenen Gerät aus und zeigt ihre Ergebnisse.</translation>
+    </message>
 </context>
 <context>
     <name>cTestModel</name>
@@ -1025,6 +1169,62 @@ Sollen sie überschrieben werden?</translation>
     <message>
         <source>TestRunner: error initializing LUA - %1</source>
         <translation>TestRunner: Fehler beim Initialisieren von LUA - %1</translation>
+    </message>
+    <message>
+        <source>Failed to deinit test environment for device &apos;%1&apos;</source>
+        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht abgebaut werden</translation>
+    </message>
+    <message>
+        <source>Starting test &apos;%1&apos;</source>
+        <translation>Test &apos;%1&apos; wird gestartet</translation>
+    </message>
+    <message>
+        <source>Error executing test &apos;%1&apos;</source>
+        <translation>Fehler beim Ausführen von Test &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Test &apos;%1&apos; finished with status: %2%3</source>
+        <translation>Test &apos;%1&apos; beendet mit Status: %2%3</translation>
+    </message>
+    <message>
+        <source>description: %1</source>
+        <translation>Beschreibung: %1</translation>
+    </message>
+    <message>
+        <source>Failed to init test environment for device &apos;%1&apos;</source>
+        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht aufgebaut werden</translation>
+    </message>
+    <message>
+        <source>can&apos;t open script (%1)</source>
+        <translation>Skript kann nicht geöffnet werden (%1)</translation>
+    </message>
+    <message>
+        <source>can&apos;t execute script (%1)</source>
+        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
+    </message>
+    <message>
+        <source>script is empty (%1)</source>
+        <translation>Skript ist leer (%1)</translation>
+    </message>
+    <message>
+        <source>device scripts are empty</source>
+        <translation>Geräteskripte sind leer</translation>
+    </message>
+    <message>
+        <source>can&apos;t execute device scripts (%1)</source>
+        <translation>Geräteskripte können nicht ausgeführt werden (%1)</translation>
+    </message>
+    <message>
+        <source>can&apos;t load tests from device, using local tests</source>
+        <translation>Tests können nicht vom Gerät geladen werden, lokale Tests werden verwendet</translation>
+    </message>
+    <message>
+        <source>can&apos;t load script (%1)</source>
+        <translation>Skript kann nicht geladen werden (%1)</translation>
+    </message>
+    <message>
+        <source>can&apos;t exec script (%1)</source>
+        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
     </message>
 </context>
 <context>
@@ -1120,6 +1320,299 @@ Sollen sie überschrieben werden?</translation>
     <message>
         <source>GPIO &apos;%1&apos; is not one of %2</source>
         <translation>GPIO &apos;%1&apos; ist keiner von %2</translation>
+    </message>
+</context>
+<context>
+    <name>cStatWidget</name>
+    <message>
+        <source>Navigation:</source>
+        <translation>Navigation:</translation>
+    </message>
+    <message>
+        <source>GSM:</source>
+        <translation>GSM:</translation>
+    </message>
+    <message>
+        <source>Power:</source>
+        <translation>Versorgung:</translation>
+    </message>
+    <message>
+        <source>AIN:</source>
+        <translation>AIN:</translation>
+    </message>
+    <message>
+        <source>DIN:</source>
+        <translation>DIN:</translation>
+    </message>
+    <message>
+        <source>Counter:</source>
+        <translation>Zähler:</translation>
+    </message>
+    <message>
+        <source>FMeter:</source>
+        <translation>Durchflussmesser:</translation>
+    </message>
+    <message>
+        <source>Fuel:</source>
+        <translation>Kraftstoff:</translation>
+    </message>
+    <message>
+        <source>CANLog:</source>
+        <translation>CAN-Protokoll:</translation>
+    </message>
+    <message>
+        <source>Timestamp</source>
+        <translation>Zeitstempel</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Longitude</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Latitude</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Longitude (mas)</source>
+        <translation>Länge (mas)</translation>
+    </message>
+    <message>
+        <source>Latitude (mas)</source>
+        <translation>Breite (mas)</translation>
+    </message>
+    <message>
+        <source>Altitude</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>Sat count</source>
+        <translation>Satelliten</translation>
+    </message>
+    <message>
+        <source>Valid</source>
+        <translation>Gültig</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>Netz</translation>
+    </message>
+    <message>
+        <source>CSQ</source>
+        <translation>CSQ</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>RPM</source>
+        <translation>Drehzahl</translation>
+    </message>
+    <message>
+        <source>Fuel level</source>
+        <translation>Kraftstoffstand</translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation>Temperatur</translation>
+    </message>
+    <message>
+        <source>Engine uptime</source>
+        <translation>Motorlaufzeit</translation>
+    </message>
+    <message>
+        <source>Fuel consumption</source>
+        <translation>Kraftstoffverbrauch</translation>
+    </message>
+    <message>
+        <source>Odometer</source>
+        <translation>Kilometerstand</translation>
+    </message>
+    <message>
+        <source>active</source>
+        <translation>aktiv</translation>
+    </message>
+    <message>
+        <source>inactive</source>
+        <translation>inaktiv</translation>
+    </message>
+    <message>
+        <source>short circuit ground</source>
+        <translation>Kurzschluss nach Masse</translation>
+    </message>
+    <message>
+        <source>short circuit vcc</source>
+        <translation>Kurzschluss nach VCC</translation>
+    </message>
+    <message>
+        <source>line break</source>
+        <translation>Leitungsbruch</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Heimnetz</translation>
+    </message>
+    <message>
+        <source>Roaming</source>
+        <translation>Roaming</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keines</translation>
+    </message>
+    <message>
+        <source>level = %1, t = %2</source>
+        <translation>Stand = %1, t = %2</translation>
+    </message>
+</context>
+<context>
+    <name>cStatWidgetEx</name>
+    <message>
+        <source>Storage 0:</source>
+        <translation>Speicher 0:</translation>
+    </message>
+    <message>
+        <source>Storage 1:</source>
+        <translation>Speicher 1:</translation>
+    </message>
+    <message>
+        <source>Tracker 0:</source>
+        <translation>Tracker 0:</translation>
+    </message>
+    <message>
+        <source>Tracker 1:</source>
+        <translation>Tracker 1:</translation>
+    </message>
+    <message>
+        <source>Buttons:</source>
+        <translation>Tasten:</translation>
+    </message>
+    <message>
+        <source>Device:</source>
+        <translation>Gerät:</translation>
+    </message>
+    <message>
+        <source>SOS</source>
+        <translation>SOS</translation>
+    </message>
+    <message>
+        <source>Call request</source>
+        <translation>Rückrufanforderung</translation>
+    </message>
+    <message>
+        <source>CPU load</source>
+        <translation>CPU-Last</translation>
+    </message>
+    <message>
+        <source>Threads</source>
+        <translation>Threads</translation>
+    </message>
+    <message>
+        <source>Partition</source>
+        <translation>Partition</translation>
+    </message>
+    <message>
+        <source>Heap</source>
+        <translation>Heap</translation>
+    </message>
+    <message>
+        <source>Pressed</source>
+        <translation>Gedrückt</translation>
+    </message>
+    <message>
+        <source>Unpressed</source>
+        <translation>Nicht gedrückt</translation>
+    </message>
+    <message>
+        <source>%1%, free: %2</source>
+        <translation>%1%, frei: %2</translation>
+    </message>
+    <message>
+        <source>%1%, free: %2, min: %3</source>
+        <translation>%1%, frei: %2, min.: %3</translation>
+    </message>
+</context>
+<context>
+    <name>cStatWidgetEx2</name>
+    <message>
+        <source>External CANLog:</source>
+        <translation>Externes CAN-Protokoll:</translation>
+    </message>
+    <message>
+        <source>Front hydraulics</source>
+        <translation>Fronthydraulik</translation>
+    </message>
+    <message>
+        <source>Brushes</source>
+        <translation>Bürsten</translation>
+    </message>
+    <message>
+        <source>Water supply</source>
+        <translation>Wasserzufuhr</translation>
+    </message>
+    <message>
+        <source>Vacuum cleaner</source>
+        <translation>Sauger</translation>
+    </message>
+    <message>
+        <source>Hopper unloading</source>
+        <translation>Behälterentleerung</translation>
+    </message>
+    <message>
+        <source>High pressure washer</source>
+        <translation>Hochdruckreiniger</translation>
+    </message>
+    <message>
+        <source>Dispersion of sand and salt</source>
+        <translation>Sand- und Salzstreuung</translation>
+    </message>
+    <message>
+        <source>Low level of sand in the hopper</source>
+        <translation>Niedriger Sandstand im Behälter</translation>
+    </message>
+    <message>
+        <source>Low fluid level in the hopper</source>
+        <translation>Niedriger Flüssigkeitsstand im Behälter</translation>
+    </message>
+    <message>
+        <source>Rear hydraulics</source>
+        <translation>Heckhydraulik</translation>
+    </message>
+    <message>
+        <source>Independent engine</source>
+        <translation>Zusatzmotor</translation>
+    </message>
+    <message>
+        <source>Joystick right</source>
+        <translation>Joystick rechts</translation>
+    </message>
+    <message>
+        <source>Joystick left</source>
+        <translation>Joystick links</translation>
+    </message>
+    <message>
+        <source>Joystick forward</source>
+        <translation>Joystick vor</translation>
+    </message>
+    <message>
+        <source>Joystick backward</source>
+        <translation>Joystick zurück</translation>
     </message>
 </context>
 </TS>

@@ -296,6 +296,10 @@ Overwrite them?</source>
         <source>Failed to init file transfer</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>This page copies files between this computer and the attached unit.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>cFlashPage</name>
@@ -381,6 +385,138 @@ Overwrite them?</source>
     <name>cLogMainWindow</name>
     <message>
         <source>This page shows, filters and records the live log of the attached unit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Extended</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>External CANLog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&gt; Input CLI command here</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keywords, separated by commas; only lines that contain one are shown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the receive time in front of each line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show keywords</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keywords</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show command line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CLI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Logs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New keyword</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log read requested</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log stop requested</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log clear requested</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log save requested</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The log could not be saved to %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trying to send command: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The keyword list could not be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The unreadable keyword list was kept as %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The keyword list could not be saved: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> [... %1 more characters in the device log]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[... %1 lines not shown here; the device log has them]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Received: %1 lines, %2 bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (%1 lines only in the device log)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -611,6 +747,10 @@ Overwrite them?</source>
     </message>
     <message>
         <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings that the loaded plug-ins declare appear here.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -986,6 +1126,10 @@ Overwrite them?</source>
         <source>No test has finished since the unit was connected.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>This page runs Lua test scripts against the attached unit and shows their results.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>cTestModel</name>
@@ -1022,6 +1166,62 @@ Overwrite them?</source>
     </message>
     <message>
         <source>TestRunner: error initializing LUA - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to deinit test environment for device &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starting test &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error executing test &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test &apos;%1&apos; finished with status: %2%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>description: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed to init test environment for device &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t open script (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t execute script (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>script is empty (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>device scripts are empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t execute device scripts (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t load tests from device, using local tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t load script (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>can&apos;t exec script (%1)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1117,6 +1317,299 @@ Overwrite them?</source>
     </message>
     <message>
         <source>GPIO &apos;%1&apos; is not one of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cStatWidget</name>
+    <message>
+        <source>Navigation:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GSM:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Power:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AIN:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DIN:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Counter:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FMeter:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fuel:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CANLog:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Timestamp</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Longitude</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Latitude</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Longitude (mas)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Latitude (mas)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Altitude</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sat count</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSQ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RPM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fuel level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Temperature</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Engine uptime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fuel consumption</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Odometer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>active</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>inactive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>short circuit ground</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>short circuit vcc</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>line break</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Roaming</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>level = %1, t = %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cStatWidgetEx</name>
+    <message>
+        <source>Storage 0:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Storage 1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tracker 0:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tracker 1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Buttons:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Device:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SOS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Call request</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CPU load</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Threads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Partition</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Heap</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pressed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unpressed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1%, free: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1%, free: %2, min: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cStatWidgetEx2</name>
+    <message>
+        <source>External CANLog:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Front hydraulics</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Brushes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Water supply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vacuum cleaner</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hopper unloading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>High pressure washer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dispersion of sand and salt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Low level of sand in the hopper</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Low fluid level in the hopper</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rear hydraulics</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Independent engine</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joystick right</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joystick left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joystick forward</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Joystick backward</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -25,6 +25,8 @@ QString cCliArguments::overviewHelp()
         "  ports   list the units that can be tested\n"
         "  test    run the unit's tests and print their results\n"
         "  fs      list, copy, make and delete files on the unit\n"
+        "  parse   parse a saved device log into status records\n"
+        "  log     print a unit's live log or its status records\n"
         "\n"
         "  zovan-tools-cli <command> --help   shows the options of a command\n"
         "  zovan-tools-cli --version          shows the version\n");

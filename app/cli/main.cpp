@@ -1,4 +1,5 @@
 #include "app/cli/ccliarguments.h"
+#include "app/cli/clogcommands.h"
 #include "app/cli/ctestsession.h"
 #include "app/cli/fscommand.h"
 #include "app/common/embeddedunit.h"
@@ -45,6 +46,8 @@ int main(int argc, char *argv[])
 
     if (QCoreApplication::arguments().value(1) == QLatin1String("fs"))
         return runFsCommand(QCoreApplication::arguments().mid(2));
+    if (cLogCommands::handles(QCoreApplication::arguments().mid(1)))
+        return cLogCommands::run(QCoreApplication::arguments().mid(1));
 
     cCliArguments args;
     if (!args.parse(QCoreApplication::arguments().mid(1))) {

@@ -1,4 +1,5 @@
 #include "app/gui/ccommandline.h"
+#include "app/gui/logsscreenshot.h"
 
 #include "app/common/embeddedunit.h"
 #include "app/gui/testspagedemo.h"
@@ -47,7 +48,7 @@ int takeScreenshots(cMainWindow &window, const QString &dirName, bool simulatedU
         prepareFilesScreenshot(&window);
     }
     QAction *initial = group->checkedAction();
-    int failures = 0;
+    int failures = prepareLogsScreenshot(window, dirName) ? 0 : 1;
     const QList<QAction *> actions = group->actions();
     for (QAction *action : actions) {
         action->trigger();

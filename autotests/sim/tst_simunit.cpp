@@ -35,11 +35,11 @@ const sKind kKinds[] = {
                                       "engine_time_all:0:1000000 fuel_consumption_all:0:10000000 track_all:0:10000000"},
     {"can_log", nullptr, "engine_turn_speed:0:9000:changes fuel_level:0:100 engine_temperature:-40:130"},
     {"ain", "ain(\\d+)", "#1:1:16 mv:0:40000:changes"},
-    {"din", "din(\\d+)", "#1:1:16 value:0:1"},
+    {"din", "din(\\d+)", "#1:1:16 value:1:2"},
     {"fuel", "fuel(\\d+)", "#1:1:16 value:0:100 t:0:100"},
     {"fuel_can", "fuel(\\d+)_(\\d+)_can", "#1:1:16 #2:1:16 value:0:100 t:0:100"},
     {"can_ain", "can_ain(\\d+)", "#1:1:16 mv:0:40000"},
-    {"can_din", "can_din(\\d+)", "#1:1:16 value:0:1"},
+    {"can_din", "can_din(\\d+)", "#1:1:16 value:1:2"},
     {"vin", R"(^\s*vin\[\d+\]\s*=\s*\{.*mv\s*=\s*(\d+).*\})", "#1:9000:32000:changes"},
     {"ext_vin", R"(^\s*ext_vin\[\d+\]\s*=\s*\{.*mv\s*=\s*(\d+).*\})", "#1:9000:40000:changes"},
     {"vscap", R"(^\s*vscap\[\d+\]\s*=\s*\{.*mv\s*=\s*(\d+).*\})", "#1:1000:3000:changes"},
@@ -183,18 +183,53 @@ private slots:
 
     void recordsFollowTheInputs()
     {
-        // The digital inputs report the adapter's loop-back lines: OUT3 drives IN3.
+        // The digital inputs report the adapter's loop-back lines: OUT3 drives IN3, and the
+        // unit codes the input's state (1 active, 2 inactive).
         cTestAdapterClient adapter;
         QVERIFY(adapter.connectTo(m_unit.adapterSocketPath()));
         const QRegularExpression din3(QStringLiteral(R"(din3\[\d+\] = \{ value = (\d) \})"));
-        for (const char *level : {"1", "0"}) {
+        for (const auto &[level, state] : {std::pair {"1", "1"}, std::pair {"0", "2"}}) {
             QCOMPARE(adapter.request("GPIO SET OUT3 " + QByteArray(level)), QByteArray("OK"));
             // Long enough to pass what the line still held from before the change, then fresh rounds.
             QString last;
             for (auto it = din3.globalMatch(QString::fromLatin1(m_line.readFor(1500))); it.hasNext();)
                 last = it.next().captured(1);
-            QCOMPARE(last, QString::fromLatin1(level));
+            QCOMPARE(last, QString::fromLatin1(state));
         }
+    }
+
+    void edgeProfilePrintsEveryBadDayCase()
+    {
+        cSimulatedUnit unit;
+        QVERIFY2(unit.setOptions({QStringLiteral("log-profile=edge"), QStringLiteral("log-rate=2000"),
+                                  QStringLiteral("ready-ms=0")}),
+                 qPrintable(unit.errorString()));
+        QVERIFY2(unit.start(), qPrintable(unit.errorString()));
+        cTestLine line;
+        QVERIFY(line.open(unit.ptyPath()));
+        const QByteArray log = line.readFor(3000, "fmeter10[");   // the cases come in turn; read past a whole turn
+        QByteArray more = line.readFor(1500);
+        const QByteArray all = log + more;
+        const QString text = QString::fromUtf8(all);
+        const char *const cases[] = {
+            R"(sens_nd\[\d+\] = \{ [^}]*latitude = -\d+, longitude = -\d+)",
+            R"(sens_nd\[\d+\] = \{ [^}]*is_valid = 2 \})",
+            R"(mng_gsm\[\d+\] = \{ [^}]*net_state = 2 \})",
+            R"(\n(ain|din|fuel|can_ain|counter|fmeter)1\d\[)",
+            R"(din10\[\d+\] = \{ value = (4|8|16) \})",
+            R"(\nfuel2_1_can\[)",
+            R"(engine_turn_speed = 70000)",
+            R"(counter11\[\d+\] = \{ value = 42949672\d\d \})",
+            R"(engine_temperature = -25)",
+            R"(can_log_ext\[\d+\] = \{ flags_low = \d+, flags_high = \d+ \})",
+            R"(\nvin\[\d+\] = \{ mv = \d+\r\n)",
+            R"(\[EDGE\] a line ended by LF alone\n[^\r\n])",
+            R"(\[EDGE\] a line ended by CR alone\r\[EDGE\] and)",
+            R"(оператор «Telia», Prüfung ✓)",
+        };
+        for (const char *c : cases)
+            QVERIFY2(QRegularExpression(QString::fromUtf8(c)).match(text).hasMatch(), c);
+        // The default profile stays plain: see initTestCase for its checks.
     }
 
     void plainCommands_data()
