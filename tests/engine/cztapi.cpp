@@ -5,6 +5,8 @@
 #include "platform/port/port.h"
 #include "tests/engine/crunnershared.h"
 #include "tests/engine/ctestrunner.h"
+#include "tests/engine/testlog.h"
+#include "tests/engine/testroles.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -16,6 +18,8 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+
+using namespace testmodel;
 
 namespace {
 
@@ -96,11 +100,11 @@ int logAt(lua_State *L, int level)
     return 0;
 }
 
-int zLog(lua_State *L) { return logAt(L, 0); }
-int zLogNotice(lua_State *L) { return logAt(L, 1); }
-int zLogWarn(lua_State *L) { return logAt(L, 2); }
-int zLogErr(lua_State *L) { return logAt(L, 3); }
-int zLogDebug(lua_State *L) { return logAt(L, 4); }
+int zLog(lua_State *L) { return logAt(L, LogTrace); }
+int zLogNotice(lua_State *L) { return logAt(L, LogNotify); }
+int zLogWarn(lua_State *L) { return logAt(L, LogWarning); }
+int zLogErr(lua_State *L) { return logAt(L, LogError); }
+int zLogDebug(lua_State *L) { return logAt(L, LogDebug); }
 
 int zPrint(lua_State *L)
 {
@@ -113,7 +117,7 @@ int zPrint(lua_State *L)
         if (type == LUA_TSTRING || type == LUA_TNUMBER)
             pieces.append(stringArg(L, i));
     }
-    writeLog(pieces.join(QStringLiteral("  ")), 0);
+    writeLog(pieces.join(QStringLiteral("  ")), LogTrace);
     return 0;
 }
 
@@ -129,14 +133,14 @@ int statusChange(lua_State *L, int code)
             return raiseFrame(L, "set_status", "string");
         test.setDetails(stringArg(L, 1));
     }
-    if (code == 2)
+    if (code == StateError)
         cZtApi::markErrorSeen();
     return 0;
 }
 
-int zSetStatusOk(lua_State *L) { return statusChange(L, 1); }
-int zSetStatusErr(lua_State *L) { return statusChange(L, 2); }
-int zSetStatusWarn(lua_State *L) { return statusChange(L, 3); }
+int zSetStatusOk(lua_State *L) { return statusChange(L, StateOk); }
+int zSetStatusErr(lua_State *L) { return statusChange(L, StateError); }
+int zSetStatusWarn(lua_State *L) { return statusChange(L, StateWarning); }
 
 int zUpdateStatusText(lua_State *L)
 {
@@ -238,13 +242,15 @@ int checkPortArgs(lua_State *L, const char *function, const char *types)
             switch (types[i]) {
             case 'g':
                 if (!lua_isstring(L, index)) {
-                    detail = QCoreApplication::translate("cZtApi", "invalid GPIO name (expected to be string, got %1)").arg(QLatin1String(typeName));
+                    detail = QCoreApplication::translate("cZtApi", "invalid GPIO name (expected to be string, got %1)")
+                                 .arg(QLatin1String(typeName));
                     bad = true;
                 }
                 break;
             case 'b':
                 if (!lua_isboolean(L, index)) {
-                    detail = QCoreApplication::translate("cZtApi", "invalid state (expected to be boolean, got %1)").arg(QLatin1String(typeName));
+                    detail = QCoreApplication::translate("cZtApi", "invalid state (expected to be boolean, got %1)")
+                                 .arg(QLatin1String(typeName));
                     bad = true;
                 }
                 break;
@@ -259,7 +265,8 @@ int checkPortArgs(lua_State *L, const char *function, const char *types)
     }
     if (!bad)
         return 0;
-    return raise(L, QCoreApplication::translate("cZtApi", "[%1] incorrect argument: %2").arg(QLatin1String(function), detail));
+    return raise(L, QCoreApplication::translate("cZtApi", "[%1] incorrect argument: %2")
+                        .arg(QLatin1String(function), detail));
 }
 
 // The port library returns 1 for success and anything else for failure.
