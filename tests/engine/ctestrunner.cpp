@@ -204,41 +204,6 @@ void cTestRunner::cancelAllTests()
     cancelCurrentTest();
 }
 
-bool cTestRunner::isBusy() const
-{
-    return m_queue.isBusy();
-}
-
-void cTestRunner::userReply(const QVariantList &reply)
-{
-    m_question.reply(reply);
-}
-
-QString cTestRunner::statisticsText() const
-{
-    return m_results.statisticsText();
-}
-
-QString cTestRunner::resultsText() const
-{
-    return m_results.resultsText();
-}
-
-QString cTestRunner::logText() const
-{
-    return m_results.logText();
-}
-
-void cTestRunner::clearResults()
-{
-    m_results.clear();
-}
-
-bool cTestRunner::hasErrors() const
-{
-    return cRunnerShared::errorSeen();
-}
-
 QString cTestRunner::appRoot() const
 {
     const QString root = m_settings.appRoot();

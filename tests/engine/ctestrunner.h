@@ -4,6 +4,7 @@
 #include "tests/engine/cactionqueue.h"
 #include "tests/engine/cluaenvironment.h"
 #include "tests/engine/coperatorquestion.h"
+#include "tests/engine/crunnershared.h"
 #include "tests/engine/crunnersettings.h"
 #include "tests/engine/csleeper.h"
 #include "tests/engine/ctesthandle.h"
@@ -56,12 +57,12 @@ public:
                     const QModelIndex &info, const QModelIndex &statistics) override;
     void cancelCurrentTest() override;
     void cancelAllTests() override;
-    bool isBusy() const override;
-    QString statisticsText() const override;
-    QString resultsText() const override;
-    QString logText() const override;
-    void clearResults() override;
-    bool hasErrors() const override;
+    bool isBusy() const override { return m_queue.isBusy(); }
+    QString statisticsText() const override { return m_results.statisticsText(); }
+    QString resultsText() const override { return m_results.resultsText(); }
+    QString logText() const override { return m_results.logText(); }
+    void clearResults() override { m_results.clear(); }
+    bool hasErrors() const override { return cRunnerShared::errorSeen(); }
 
     /** The folder that holds "scripts/general", "scripts/test" and "tests"; appRootDir() by default. */
     QString appRoot() const;
@@ -90,7 +91,7 @@ signals:
 public slots:
     void stop();
     void stopInitOrDeinitProcess() override;
-    void userReply(const QVariantList &reply) override;
+    void userReply(const QVariantList &reply) override { m_question.reply(reply); }
     void restartRequested();
 
 protected:
