@@ -61,8 +61,10 @@ cTestRunner::~cTestRunner()
 
 void cTestRunner::stopThread()
 {
-    if (!isRunning())
+    if (!isRunning()) {
+        wait();  // joins a thread that ended by itself (after a fault), so its writes are seen
         return;
+    }
     m_quit = true;
     stop();
     m_sleeper.wakeAll();
