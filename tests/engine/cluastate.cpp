@@ -2,6 +2,7 @@
 
 #include "platform/logging/logs.h"
 #include "tests/engine/luasandbox.h"
+#include "tests/engine/testlog.h"
 
 #include <lua.hpp>
 
@@ -50,7 +51,7 @@ void *cappedAlloc(void *ud, void *ptr, size_t osize, size_t nsize)
 int panicHandler(lua_State *L)
 {
     const char *message = lua_tostring(L, -1);
-    logs::add(QStringLiteral("Lua panic: %1").arg(QString::fromLocal8Bit(message ? message : "?")), 3);
+    logs::add(QStringLiteral("Lua panic: %1").arg(QString::fromLocal8Bit(message ? message : "?")), LogError);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/logging/logs.h"
 #include "tests/engine/ctestrowtracker.h"
 #include "tests/engine/stestrowstate.h"
+#include "tests/engine/testlog.h"
 #include "tests/engine/testroles.h"
 
 #include <QAbstractItemModel>
@@ -24,7 +25,7 @@ cTestHandle::cTestHandle(const QModelIndex &name, const QModelIndex &status, con
     }
     cTestRowTracker *tracker = cTestRowTracker::forModel(const_cast<QAbstractItemModel *>(model));
     if (!tracker) {
-        logs::add(QStringLiteral("Test handle made outside the model's thread: ignored"), 2);
+        logs::add(QStringLiteral("Test handle made outside the model's thread: ignored"), LogWarning);
         return;
     }
     d = tracker->stateFor(cells);

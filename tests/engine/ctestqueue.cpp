@@ -82,6 +82,15 @@ bool cTestQueue::cancelQueued(const cTestHandle &test)
     return false;
 }
 
+bool cTestQueue::cancelCurrent()
+{
+    cTestHandle test = cRunnerShared::currentTest();
+    if (!test.exchangeStatus({StateRunning, StateQueued}, StateCanceling))
+        return false;
+    testlog::note(QStringLiteral("Cancel was requested for test %1").arg(test.name()));
+    return true;
+}
+
 void cTestQueue::cancelAll()
 {
     QMutexLocker locker(&m_lock);
@@ -159,9 +168,4 @@ bool cTestQueue::waitPermit(const std::atomic<bool> &quit)
             return false;
     }
     return true;
-}
-
-bool cTestQueue::hasPermits() const
-{
-    return m_permits.available() > 0;
 }

@@ -40,6 +40,8 @@ public:
      * and leaves the queue. True when it is the current test (the caller cancels that).
      */
     bool cancelQueued(const cTestHandle &test);
+    /** Asks the current test to cancel when it is queued or running; false when there is none such. */
+    bool cancelCurrent();
     /** Every queued test becomes canceled; the queue and the batch are dropped. */
     void cancelAll();
     bool cancelAllSet() const;
@@ -54,7 +56,7 @@ public:
         QList<cTestHandle> batch;
         quint64 generation = 0;
     };
-    /** After a test: when nothing else is queued and a batch is active, what comes next. */
+    /** After a test: when no test is queued and a batch is active, what comes next. */
     sPass nextPass();
     /** Queues a test of a repeated pass, unless the batch was cancelled or replaced meanwhile. */
     bool enqueueForPass(const cTestHandle &test, quint64 generation);
@@ -65,7 +67,6 @@ public:
     void wake();
     /** Waits for a permit; false when quit was set meanwhile. */
     bool waitPermit(const std::atomic<bool> &quit);
-    bool hasPermits() const;
 
 private:
     void enqueueLocked(const cTestHandle &test);

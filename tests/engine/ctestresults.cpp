@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QMutexLocker>
 
+#include <lua.hpp>
+
 using namespace testmodel;
 
 namespace {
@@ -23,18 +25,59 @@ void trimText(QString *text)
 
 } // namespace
 
-void cTestResults::count(const QString &name, int status, cTestHandle &test)
+void cTestResults::reportStart(const QString &name)
 {
-    QMutexLocker locker(&m_statsLock);
-    sStats &stats = m_stats[name];
-    ++stats.runs;
-    if (status == StateOk)
-        ++stats.ok;
-    else if (status == StateError)
-        ++stats.errors;
-    else if (status == StateWarning)
-        ++stats.warnings;
-    test.setStatistics(stats.runs, stats.ok);
+    const QString starting = QStringLiteral("Starting test '%1'").arg(name);
+    testlog::note(starting, LogNotify);
+    appendLog(starting, LogNotify);
+}
+
+void cTestResults::reportFailedCall(const QString &name, int code, const QString &error)
+{
+    const char *reason = nullptr;
+    switch (code) {
+    case LUA_ERRSYNTAX:
+        reason = "Cannot start test '%1' (LUA_ERRSYNTAX: syntax error)";
+        break;
+    case LUA_ERRMEM:
+        reason = "Cannot start test '%1' (LUA_ERRMEM: memory allocation error)";
+        break;
+    case LUA_ERRERR:
+        reason = "Cannot start test '%1' (LUA_ERRERR: general error)";
+        break;
+    case LUA_YIELD:
+        reason = "Cannot start test '%1' (LUA_YIELD: YIELD )";
+        break;
+    default:
+        reason = "Cannot start test '%1' (LUA_ERRRUN: run error)";
+        break;
+    }
+    testlog::noteTest(QString::fromLatin1(reason).arg(name), LogError, name);
+    testlog::noteTest(error, LogError, name);
+}
+
+void cTestResults::reportFinished(cTestHandle &test, const QString &name)
+{
+    const int status = test.status();
+    {
+        QMutexLocker locker(&m_statsLock);
+        sStats &stats = m_stats[name];
+        ++stats.runs;
+        if (status == StateOk)
+            ++stats.ok;
+        else if (status == StateError)
+            ++stats.errors;
+        else if (status == StateWarning)
+            ++stats.warnings;
+        test.setStatistics(stats.runs, stats.ok);
+    }
+    const QString details = test.details();
+    const QString report = QStringLiteral("Test '%1' finished with status: %2%3")
+                               .arg(name, cTestHandle::statusText(status),
+                                    details.isEmpty() ? QString() : QStringLiteral(", description: %1").arg(details));
+    testlog::noteTest(report, LogNotify, name);
+    appendLog(report, LogNotify);
+    appendResults(test.resultLine() + QLatin1Char('\n'));
 }
 
 QString cTestResults::statisticsText() const

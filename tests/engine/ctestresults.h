@@ -16,8 +16,15 @@ public:
     cTestResults() = default;
     Q_DISABLE_COPY_MOVE(cTestResults)
 
-    /** Counts a finished test and writes its runs and OK count to its row. */
-    void count(const QString &name, int status, cTestHandle &test);
+    /** "Starting test" to the log engine and the log text. */
+    void reportStart(const QString &name);
+    /** Why zt_exec_test could not run, and the script's message, to the log engine. */
+    static void reportFailedCall(const QString &name, int code, const QString &error);
+    /**
+     * A test that ran to its end: counted, its runs and OK count written to its row, the
+     * report logged and its result line appended to the results text.
+     */
+    void reportFinished(cTestHandle &test, const QString &name);
     QString statisticsText() const;
 
     QString resultsText() const;

@@ -8,9 +8,7 @@
 #include "tests/engine/testlog.h"
 #include "tests/engine/testroles.h"
 
-#include <QDeadlineTimer>
 #include <QMutexLocker>
-#include <QSettings>
 #include <QTimer>
 
 #include <lua.hpp>
@@ -63,15 +61,13 @@ cTestRunner::~cTestRunner()
 
 void cTestRunner::stopThread()
 {
-    if (!isRunning())
+    if (!isRunning()) {
+        wait();  // joins a thread that ended by itself (after a fault), so its writes are seen
         return;
+    }
     m_quit = true;
     stop();
-    {
-        // Under the lock, so a sleeper that has just checked the flag cannot miss the wake-up.
-        QMutexLocker locker(&m_sleepLock);
-        m_sleepWake.wakeAll();
-    }
+    m_sleeper.wakeAll();
     if (wait(kStopWaitMs))
         return;
     note(QStringLiteral("Test runner thread did not stop within %1 ms: terminating it").arg(kStopWaitMs), LogError);
@@ -90,26 +86,10 @@ QObject *cTestRunner::object()
 
 void cTestRunner::post(int action)
 {
-    {
-        QMutexLocker locker(&m_postedLock);
-        m_posted.append(action);
-    }
+    m_actions.post(action);
     // The test loop returns to the action loop to take it.
     m_interrupt = true;
     m_queue.wake();
-    m_actionSemaphore.release();
-}
-
-int cTestRunner::takePosted()
-{
-    QMutexLocker locker(&m_postedLock);
-    return m_posted.isEmpty() ? -1 : m_posted.takeFirst();
-}
-
-bool cTestRunner::hasPosted() const
-{
-    QMutexLocker locker(&m_postedLock);
-    return !m_posted.isEmpty();
 }
 
 void cTestRunner::init(const sIODevice &device, int runs)
@@ -164,7 +144,7 @@ void cTestRunner::stop()
 {
     m_interrupt = true;
     m_queue.wake();
-    m_actionSemaphore.release();
+    m_actions.wake();
 }
 
 void cTestRunner::stopInitOrDeinitProcess()
@@ -215,12 +195,8 @@ void cTestRunner::cancelTest(const QModelIndex &name, const QModelIndex &status,
 
 void cTestRunner::cancelCurrentTest()
 {
-    cTestHandle test = cRunnerShared::currentTest();
-    if (test.exchangeStatus({StateRunning, StateQueued}, StateCanceling)) {
-        note(QStringLiteral("Cancel was requested for test %1").arg(test.name()));
-        return;
-    }
-    emit testsCanceled();
+    if (!m_queue.cancelCurrent())
+        emit testsCanceled();
 }
 
 void cTestRunner::cancelAllTests()
@@ -230,75 +206,30 @@ void cTestRunner::cancelAllTests()
     cancelCurrentTest();
 }
 
-bool cTestRunner::isBusy() const
-{
-    return m_queue.isBusy();
-}
-
-void cTestRunner::userReply(const QVariantList &reply)
-{
-    m_question.reply(reply);
-}
-
-QString cTestRunner::statisticsText() const
-{
-    return m_results.statisticsText();
-}
-
-QString cTestRunner::resultsText() const
-{
-    return m_results.resultsText();
-}
-
-QString cTestRunner::logText() const
-{
-    return m_results.logText();
-}
-
-void cTestRunner::clearResults()
-{
-    m_results.clear();
-}
-
-bool cTestRunner::hasErrors() const
-{
-    return cRunnerShared::errorSeen();
-}
-
 QString cTestRunner::appRoot() const
 {
-    QMutexLocker locker(&m_settingsLock);
-    return m_appRoot.isEmpty() ? appRootDir() : m_appRoot;
+    const QString root = m_settings.appRoot();
+    return root.isEmpty() ? appRootDir() : root;
 }
 
 void cTestRunner::setAppRoot(const QString &root)
 {
-    QMutexLocker locker(&m_settingsLock);
-    m_appRoot = root;
+    m_settings.setAppRoot(root);
 }
 
 bool cTestRunner::trustUnitPackages() const
 {
-    QMutexLocker locker(&m_settingsLock);
-    if (m_trustOverride >= 0)
-        return m_trustOverride == 1;
-    return QSettings().value(QStringLiteral("TestRunner/TrustUnitPackages"), false).toBool();
+    return m_settings.trustUnitPackages();
 }
 
 void cTestRunner::setTrustUnitPackages(bool trusted)
 {
-    QMutexLocker locker(&m_settingsLock);
-    m_trustOverride = trusted ? 1 : 0;
+    m_settings.setTrustUnitPackages(trusted);
 }
 
 cTestRunner *cTestRunner::instance()
 {
     return cRunnerShared::instance();
-}
-
-bool cTestRunner::sandboxPackages() const
-{
-    return !trustUnitPackages();
 }
 
 sIODevice cTestRunner::device() const
@@ -320,11 +251,7 @@ bool cTestRunner::cancelQuery() const
 
 bool cTestRunner::sleepFor(qint64 ms)
 {
-    QDeadlineTimer deadline(ms > 0 ? ms : 0);
-    QMutexLocker locker(&m_sleepLock);
-    while (!m_quit.load() && !deadline.hasExpired())
-        m_sleepWake.wait(&m_sleepLock, deadline);
-    return !m_quit.load();
+    return m_sleeper.sleep(ms);
 }
 
 bool cTestRunner::askOperator(const QString &question, const QStringList &fields, QStringList *answers)
@@ -350,7 +277,7 @@ void cTestRunner::actionLoop()
 {
     note(QStringLiteral("test thread started"));
     for (;;) {
-        while (!m_actionSemaphore.tryAcquire(1, 10000)) {
+        while (!m_actions.wait(10000)) {
             if (m_quit.load())
                 return;
         }
@@ -358,7 +285,7 @@ void cTestRunner::actionLoop()
         if (m_quit.load())
             return;
         note(QStringLiteral("try to get current state"));
-        const int posted = takePosted();
+        const int posted = m_actions.take();
         if (posted >= 0)
             cRunnerShared::setAction(posted);
         switch (cRunnerShared::action()) {
@@ -404,7 +331,7 @@ void cTestRunner::doInit()
         cLuaEnvironment::sSetUp setUp;
         setUp.appRoot = appRoot();
         setUp.ownsPort = m_ownsPort;
-        setUp.sandboxed = sandboxPackages();
+        setUp.sandboxed = !trustUnitPackages();
         setUp.callContext = m_callContext.get();
         setUp.channel = &m_unit;
         setUp.device = [this] { return device(); };
@@ -424,7 +351,7 @@ void cTestRunner::doInit()
     }
     cRunnerShared::setAction(ok ? cRunnerShared::ActionTest : cRunnerShared::ActionIdle);
     emit initFinished(stopped ? 3 : (ok ? 0 : 2));
-    m_actionSemaphore.release();
+    m_actions.wake();
 }
 
 void cTestRunner::doDeinit()
@@ -445,7 +372,7 @@ void cTestRunner::doDeinit()
     }
     m_initialised = false;
     cRunnerShared::setAction(cRunnerShared::ActionIdle);
-    m_actionSemaphore.release();
+    m_actions.wake();
     m_unit.setCommand(nullptr);
     emit deinitFinished(ok ? 0 : 2);
 }
@@ -472,12 +399,7 @@ void cTestRunner::reset(bool fatal)
     cRunnerShared::setStopRequest(false);
     m_initialised = false;
     m_queue.reset();
-    {
-        QMutexLocker locker(&m_postedLock);
-        m_posted.clear();
-    }
-    while (m_actionSemaphore.tryAcquire()) {
-    }
+    m_actions.clear();
     cRunnerShared::setCurrentTest(cTestHandle());
     m_results.clear();
     cRunnerShared::setErrorSeen(false);
@@ -498,7 +420,7 @@ void cTestRunner::testLoop()
     // The interrupt flag is cleared above, so a request that came in just before is seen
     // through the posted actions.
     const auto leave = [this] {
-        return m_interrupt.load() || cRunnerShared::action() != cRunnerShared::ActionTest || hasPosted();
+        return m_interrupt.load() || cRunnerShared::action() != cRunnerShared::ActionTest || m_actions.pending();
     };
     if (!m_queue.waitPermit(m_quit) || leave())
         return;
@@ -523,32 +445,6 @@ void cTestRunner::settleCanceled(cTestHandle &test)
     emit testsCanceled();
 }
 
-void cTestRunner::settleFailedCall(cTestHandle &test, const QString &name, int code, const QString &error)
-{
-    const char *reason = nullptr;
-    switch (code) {
-    case LUA_ERRSYNTAX:
-        reason = "Cannot start test '%1' (LUA_ERRSYNTAX: syntax error)";
-        break;
-    case LUA_ERRMEM:
-        reason = "Cannot start test '%1' (LUA_ERRMEM: memory allocation error)";
-        break;
-    case LUA_ERRERR:
-        reason = "Cannot start test '%1' (LUA_ERRERR: general error)";
-        break;
-    case LUA_YIELD:
-        reason = "Cannot start test '%1' (LUA_YIELD: YIELD )";
-        break;
-    default:
-        reason = "Cannot start test '%1' (LUA_ERRRUN: run error)";
-        break;
-    }
-    noteTest(QString::fromLatin1(reason).arg(name), LogError, name);
-    noteTest(error, LogError, name);
-    // A cancel request stays visible: the runner settles it afterwards.
-    test.exchangeStatus({StateNone, StateOk, StateError, StateWarning, StateQueued, StateRunning}, StateError);
-}
-
 void cTestRunner::runOneTest(cTestHandle test)
 {
     // Cancelled between being taken and being started: it does not run.
@@ -557,9 +453,7 @@ void cTestRunner::runOneTest(cTestHandle test)
         return;
     }
     const QString name = test.name();
-    const QString starting = QStringLiteral("Starting test '%1'").arg(name);
-    note(starting, LogNotify);
-    m_results.appendLog(starting, LogNotify);
+    m_results.reportStart(name);
     test.setDetails(QString());
     if (!test.markStarted()) {
         settleCanceled(test);
@@ -568,7 +462,9 @@ void cTestRunner::runOneTest(cTestHandle test)
 
     const cLuaState::sCall call = m_lua.execTest(name);
     if (call.code != 0) {
-        settleFailedCall(test, name, call.code, call.error);
+        cTestResults::reportFailedCall(name, call.code, call.error);
+        // A cancel request stays visible: the runner settles it below.
+        test.exchangeStatus({StateNone, StateOk, StateError, StateWarning, StateQueued, StateRunning}, StateError);
     } else {
         if (call.resultType != LUA_TBOOLEAN)
             note(QStringLiteral("[%1]: result is not a boolean type").arg(QStringLiteral("zt_exec_test")), LogWarning);
@@ -588,16 +484,7 @@ void cTestRunner::runOneTest(cTestHandle test)
     }
 
     test.markEnded();
-    const int status = test.status();
-    m_results.count(name, status, test);
-    const QString details = test.details();
-    const QString report = QStringLiteral("Test '%1' finished with status: %2%3")
-                               .arg(name, cTestHandle::statusText(status),
-                                    details.isEmpty() ? QString()
-                                                      : QStringLiteral(", description: %1").arg(details));
-    noteTest(report, LogNotify, name);
-    m_results.appendLog(report, LogNotify);
-    m_results.appendResults(test.resultLine() + QLatin1Char('\n'));
+    m_results.reportFinished(test, name);
     emit testFinished();
     repeatBatchIfDone();
 }

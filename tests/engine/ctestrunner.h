@@ -1,8 +1,12 @@
 #pragma once
 
 #include "platform/port/siodevice.h"
+#include "tests/engine/cactionqueue.h"
 #include "tests/engine/cluaenvironment.h"
 #include "tests/engine/coperatorquestion.h"
+#include "tests/engine/crunnershared.h"
+#include "tests/engine/crunnersettings.h"
+#include "tests/engine/csleeper.h"
 #include "tests/engine/ctesthandle.h"
 #include "tests/engine/ctestqueue.h"
 #include "tests/engine/ctestresults.h"
@@ -11,11 +15,9 @@
 
 #include <QList>
 #include <QMutex>
-#include <QSemaphore>
 #include <QString>
 #include <QThread>
 #include <QVariantList>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <memory>
@@ -55,12 +57,12 @@ public:
                     const QModelIndex &info, const QModelIndex &statistics) override;
     void cancelCurrentTest() override;
     void cancelAllTests() override;
-    bool isBusy() const override;
-    QString statisticsText() const override;
-    QString resultsText() const override;
-    QString logText() const override;
-    void clearResults() override;
-    bool hasErrors() const override;
+    bool isBusy() const override { return m_queue.isBusy(); }
+    QString statisticsText() const override { return m_results.statisticsText(); }
+    QString resultsText() const override { return m_results.resultsText(); }
+    QString logText() const override { return m_results.logText(); }
+    void clearResults() override { m_results.clear(); }
+    bool hasErrors() const override { return cRunnerShared::errorSeen(); }
 
     /** The folder that holds "scripts/general", "scripts/test" and "tests"; appRootDir() by default. */
     QString appRoot() const;
@@ -89,7 +91,7 @@ signals:
 public slots:
     void stop();
     void stopInitOrDeinitProcess() override;
-    void userReply(const QVariantList &reply) override;
+    void userReply(const QVariantList &reply) override { m_question.reply(reply); }
     void restartRequested();
 
 protected:
@@ -105,23 +107,18 @@ private:
     void doClosePort();
     void testLoop();
     void runOneTest(cTestHandle test);
-    void settleFailedCall(cTestHandle &test, const QString &name, int code, const QString &error);
     void settleCanceled(cTestHandle &test);
     void repeatBatchIfDone();
     void reset(bool fatal);
     void stopThread();
     void startLater();
 
-    /** Posts an action for the worker; actions are carried out one after another, in order. */
+    /** Posts an action for the worker and calls it out of the test loop. */
     void post(int action);
-    /** The next posted action, or -1 when none waits. */
-    int takePosted();
-    bool hasPosted() const;
 
     bool sleepFor(qint64 ms);
     bool askOperator(const QString &question, const QStringList &fields, QStringList *answers);
     bool cancelQuery() const;
-    bool sandboxPackages() const;
     sIODevice device() const;
     void setDevice(const sIODevice &device);
 
@@ -135,9 +132,7 @@ private:
     sIODevice m_device;
 
     std::atomic<bool> m_initialised{false};
-    QSemaphore m_actionSemaphore;
-    mutable QMutex m_postedLock;
-    QList<int> m_posted;
+    cActionQueue m_actions;
     const bool m_ownsPort;
 
     cTestResults m_results;
@@ -146,11 +141,7 @@ private:
     std::unique_ptr<cContext> m_callContext;
     cUnitChannel m_unit;
 
-    // Wakes sleeping scripts when the runner goes away.
-    QMutex m_sleepLock;
-    QWaitCondition m_sleepWake;
+    cSleeper m_sleeper{&m_quit};
 
-    mutable QMutex m_settingsLock;
-    QString m_appRoot;
-    int m_trustOverride = -1;  // -1: read the settings at every init
+    cRunnerSettings m_settings;
 };

@@ -2,9 +2,11 @@
 
 #include "platform/logging/ilogengine.h"
 #include "platform/logging/logs.h"
-#include "platform/port/port.h"
 #include "tests/engine/crunnershared.h"
 #include "tests/engine/ctestrunner.h"
+#include "tests/engine/testlog.h"
+#include "tests/engine/testroles.h"
+#include "tests/engine/ztportfunctions.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -17,22 +19,21 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+using namespace testmodel;
 
-// A function of the library returns this after pushing an error message; the guard then
-// raises it, once every C++ object of the function is gone (Lua errors are long jumps).
-constexpr int kRaise = -1;
-// No port answers anywhere near this much in one read.
-constexpr lua_Integer kMaxReadSize = 16 * 1024 * 1024;
-constexpr lua_Integer kMaxI2cCount = 65536;
-constexpr int kMaxAskFields = 64;
-
-int raise(lua_State *L, const QString &message)
+int ztlua::raise(lua_State *L, const QString &message)
 {
     const QByteArray bytes = message.toLocal8Bit();
     lua_pushlstring(L, bytes.constData(), size_t(bytes.size()));
     return kRaise;
 }
+
+namespace {
+
+using ztlua::kRaise;
+using ztlua::raise;
+
+constexpr int kMaxAskFields = 64;
 
 int raiseFrame(lua_State *L, const char *function)
 {
@@ -73,11 +74,6 @@ QString stringArg(lua_State *L, int index)
     return s ? QString::fromLocal8Bit(s, qsizetype(len)) : QString();
 }
 
-lua_Integer clamped(lua_Integer value, lua_Integer low, lua_Integer high)
-{
-    return value < low ? low : (value > high ? high : value);
-}
-
 void writeLog(const QString &text, int level)
 {
     cTestHandle test = cZtApi::currentTest();
@@ -96,11 +92,11 @@ int logAt(lua_State *L, int level)
     return 0;
 }
 
-int zLog(lua_State *L) { return logAt(L, 0); }
-int zLogNotice(lua_State *L) { return logAt(L, 1); }
-int zLogWarn(lua_State *L) { return logAt(L, 2); }
-int zLogErr(lua_State *L) { return logAt(L, 3); }
-int zLogDebug(lua_State *L) { return logAt(L, 4); }
+int zLog(lua_State *L) { return logAt(L, LogTrace); }
+int zLogNotice(lua_State *L) { return logAt(L, LogNotify); }
+int zLogWarn(lua_State *L) { return logAt(L, LogWarning); }
+int zLogErr(lua_State *L) { return logAt(L, LogError); }
+int zLogDebug(lua_State *L) { return logAt(L, LogDebug); }
 
 int zPrint(lua_State *L)
 {
@@ -113,7 +109,7 @@ int zPrint(lua_State *L)
         if (type == LUA_TSTRING || type == LUA_TNUMBER)
             pieces.append(stringArg(L, i));
     }
-    writeLog(pieces.join(QStringLiteral("  ")), 0);
+    writeLog(pieces.join(QStringLiteral("  ")), LogTrace);
     return 0;
 }
 
@@ -129,14 +125,14 @@ int statusChange(lua_State *L, int code)
             return raiseFrame(L, "set_status", "string");
         test.setDetails(stringArg(L, 1));
     }
-    if (code == 2)
+    if (code == StateError)
         cZtApi::markErrorSeen();
     return 0;
 }
 
-int zSetStatusOk(lua_State *L) { return statusChange(L, 1); }
-int zSetStatusErr(lua_State *L) { return statusChange(L, 2); }
-int zSetStatusWarn(lua_State *L) { return statusChange(L, 3); }
+int zSetStatusOk(lua_State *L) { return statusChange(L, StateOk); }
+int zSetStatusErr(lua_State *L) { return statusChange(L, StateError); }
+int zSetStatusWarn(lua_State *L) { return statusChange(L, StateWarning); }
 
 int zUpdateStatusText(lua_State *L)
 {
@@ -216,188 +212,6 @@ int zAskUser(lua_State *L)
     return 1;
 }
 
-// ---- serial port, GPIO and I2C ----
-
-// Argument types after the handle: n number, s string, g GPIO name, b boolean state.
-int checkPortArgs(lua_State *L, const char *function, const char *types)
-{
-    const int expected = 1 + int(std::strlen(types));
-    QString detail;
-    bool bad = false;
-    if (lua_gettop(L) != expected) {
-        detail = QCoreApplication::translate("cZtApi", "invalid argument count (expected to be %1)").arg(expected);
-        bad = true;
-    } else if (lua_type(L, 1) != LUA_TLIGHTUSERDATA) {
-        detail = QCoreApplication::translate("cZtApi", "invalid handle (expected to be userdata, got %1)")
-                     .arg(QLatin1String(lua_typename(L, lua_type(L, 1))));
-        bad = true;
-    } else {
-        for (int i = 0; types[i] != '\0' && !bad; ++i) {
-            const int index = i + 2;
-            const char *typeName = lua_typename(L, lua_type(L, index));
-            switch (types[i]) {
-            case 'g':
-                if (!lua_isstring(L, index)) {
-                    detail = QCoreApplication::translate("cZtApi", "invalid GPIO name (expected to be string, got %1)").arg(QLatin1String(typeName));
-                    bad = true;
-                }
-                break;
-            case 'b':
-                if (!lua_isboolean(L, index)) {
-                    detail = QCoreApplication::translate("cZtApi", "invalid state (expected to be boolean, got %1)").arg(QLatin1String(typeName));
-                    bad = true;
-                }
-                break;
-            case 'n':
-                bad = !lua_isnumber(L, index);
-                break;
-            default:
-                bad = !lua_isstring(L, index);
-                break;
-            }
-        }
-    }
-    if (!bad)
-        return 0;
-    return raise(L, QCoreApplication::translate("cZtApi", "[%1] incorrect argument: %2").arg(QLatin1String(function), detail));
-}
-
-// The port library returns 1 for success and anything else for failure.
-void pushStatus(lua_State *L, int status)
-{
-    lua_pushboolean(L, status == 1 ? 1 : 0);
-}
-
-void *handleArg(lua_State *L)
-{
-    return lua_touserdata(L, 1);
-}
-
-int zSerialOpen(lua_State *L)
-{
-    if (checkPortArgs(L, "serial_open", "") == kRaise)
-        return kRaise;
-    pushStatus(L, port::open(handleArg(L)));
-    return 1;
-}
-
-int zSerialClose(lua_State *L)
-{
-    if (checkPortArgs(L, "serial_close", "") == kRaise)
-        return kRaise;
-    pushStatus(L, port::close(handleArg(L)));
-    return 1;
-}
-
-int zSerialIsOpen(lua_State *L)
-{
-    if (checkPortArgs(L, "serial_is_open", "") == kRaise)
-        return kRaise;
-    pushStatus(L, port::is_open(handleArg(L)));
-    return 1;
-}
-
-int zSerialFlush(lua_State *L)
-{
-    if (checkPortArgs(L, "serial_flush", "") == kRaise)
-        return kRaise;
-    pushStatus(L, port::flush(handleArg(L)));
-    return 1;
-}
-
-int zSerialSetBaudRate(lua_State *L)
-{
-    if (checkPortArgs(L, "serial_set_baud_rate", "n") == kRaise)
-        return kRaise;
-    const lua_Integer rate = clamped(lua_tointeger(L, 2), 0, lua_Integer(UINT_MAX));
-    pushStatus(L, port::set_baud_rate(handleArg(L), static_cast<unsigned int>(rate)));
-    return 1;
-}
-
-int zSerialRead(lua_State *L)
-{
-    if (checkPortArgs(L, "serial_read", "nn") == kRaise)
-        return kRaise;
-    const int size = int(clamped(lua_tointeger(L, 2), 0, kMaxReadSize));
-    const int timeout = int(clamped(lua_tointeger(L, 3), 0, INT_MAX));
-    // A Lua-owned buffer: nothing leaks if pushing the result raises a memory error.
-    char *buffer = static_cast<char *>(lua_newuserdata(L, size_t(size > 0 ? size : 1)));
-    int count = 0;
-    const int status = port::read(handleArg(L), buffer, size, &count, timeout);
-    count = int(clamped(count, 0, size));
-    pushStatus(L, status);
-    lua_pushinteger(L, count);
-    lua_pushlstring(L, buffer, size_t(count));
-    return 3;
-}
-
-int zSerialWrite(lua_State *L)
-{
-    if (checkPortArgs(L, "serial_write", "s") == kRaise)
-        return kRaise;
-    size_t len = 0;
-    const char *data = lua_tolstring(L, 2, &len);
-    int written = 0;
-    const int status = port::write(handleArg(L), data, int(len > size_t(INT_MAX) ? INT_MAX : len), &written);
-    pushStatus(L, status);
-    lua_pushinteger(L, written);
-    return 2;
-}
-
-int zGpioGetState(lua_State *L)
-{
-    if (checkPortArgs(L, "gpio_get_state", "g") == kRaise)
-        return kRaise;
-    unsigned char state = 0;
-    const int status = port::gpio_get_state(handleArg(L), lua_tostring(L, 2), &state);
-    pushStatus(L, status);
-    lua_pushboolean(L, state != 0 ? 1 : 0);
-    return 2;
-}
-
-int zGpioSetState(lua_State *L)
-{
-    if (checkPortArgs(L, "gpio_set_state", "gb") == kRaise)
-        return kRaise;
-    const unsigned char state = lua_toboolean(L, 3) ? 1 : 0;
-    pushStatus(L, port::gpio_set_state(handleArg(L), lua_tostring(L, 2), state));
-    return 1;
-}
-
-int zI2cRead(lua_State *L)
-{
-    if (checkPortArgs(L, "i2c_read", "nn") == kRaise)
-        return kRaise;
-    const auto address = static_cast<unsigned char>(lua_tointeger(L, 2) & 0xff);
-    const int count = int(clamped(lua_tointeger(L, 3), 0, kMaxI2cCount));
-    char *buffer = static_cast<char *>(lua_newuserdata(L, size_t(count > 0 ? count : 1)));
-    int read = 0;
-    const int status = port::i2c_read(handleArg(L), address, buffer, count, &read);
-    read = int(clamped(read, 0, count));
-    pushStatus(L, status);
-    lua_pushinteger(L, read);
-    if (status == 1 && read > 0)
-        lua_pushlstring(L, buffer, size_t(read));
-    else
-        lua_pushnil(L);
-    return 3;
-}
-
-int zI2cWrite(lua_State *L)
-{
-    if (checkPortArgs(L, "i2c_write", "ns") == kRaise)
-        return kRaise;
-    const auto address = static_cast<unsigned char>(lua_tointeger(L, 2) & 0xff);
-    size_t len = 0;
-    const char *data = lua_tolstring(L, 3, &len);
-    int written = 0;
-    const int status = port::i2c_write(handleArg(L), address, data,
-                                       int(len > size_t(INT_MAX) ? INT_MAX : len), &written);
-    pushStatus(L, status);
-    lua_pushinteger(L, written);
-    return 2;
-}
-
 const luaL_Reg kZtFunctions[] = {
     {"progress", guarded<zProgress>},
     {"sleep", guarded<zSleep>},
@@ -411,27 +225,27 @@ const luaL_Reg kZtFunctions[] = {
     {"set_status_warn", guarded<zSetStatusWarn>},
     {"update_status_text", guarded<zUpdateStatusText>},
     {"was_canceled", guarded<zWasCanceled>},
-    {"serial_open", guarded<zSerialOpen>},
-    {"serial_close", guarded<zSerialClose>},
-    {"serial_is_open", guarded<zSerialIsOpen>},
-    {"is_open", guarded<zSerialIsOpen>},
-    {"serial_flush", guarded<zSerialFlush>},
-    {"serial_set_baud_rate", guarded<zSerialSetBaudRate>},
-    {"serial_read", guarded<zSerialRead>},
-    {"serial_write", guarded<zSerialWrite>},
-    {"gpio_get_state", guarded<zGpioGetState>},
-    {"gpio_set_state", guarded<zGpioSetState>},
+    {"serial_open", guarded<ztport::zSerialOpen>},
+    {"serial_close", guarded<ztport::zSerialClose>},
+    {"serial_is_open", guarded<ztport::zSerialIsOpen>},
+    {"is_open", guarded<ztport::zSerialIsOpen>},
+    {"serial_flush", guarded<ztport::zSerialFlush>},
+    {"serial_set_baud_rate", guarded<ztport::zSerialSetBaudRate>},
+    {"serial_read", guarded<ztport::zSerialRead>},
+    {"serial_write", guarded<ztport::zSerialWrite>},
+    {"gpio_get_state", guarded<ztport::zGpioGetState>},
+    {"gpio_set_state", guarded<ztport::zGpioSetState>},
     {"ask_user", guarded<zAskUser>},
     {nullptr, nullptr}};
 
 const luaL_Reg kGpioFunctions[] = {
-    {"get", guarded<zGpioGetState>},
-    {"set", guarded<zGpioSetState>},
+    {"get", guarded<ztport::zGpioGetState>},
+    {"set", guarded<ztport::zGpioSetState>},
     {nullptr, nullptr}};
 
 const luaL_Reg kI2cFunctions[] = {
-    {"read", guarded<zI2cRead>},
-    {"write", guarded<zI2cWrite>},
+    {"read", guarded<ztport::zI2cRead>},
+    {"write", guarded<ztport::zI2cWrite>},
     {nullptr, nullptr}};
 
 int installImpl(lua_State *L)

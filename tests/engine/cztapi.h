@@ -7,6 +7,17 @@
 
 struct lua_State;
 
+/** How the zt functions raise their errors. */
+namespace ztlua {
+/**
+ * A function of the library returns this after pushing an error message; the guard then
+ * raises it, once every C++ object of the function is gone (Lua errors are long jumps).
+ */
+constexpr int kRaise = -1;
+/** Pushes the message (local 8-bit encoding) and returns kRaise. */
+int raise(lua_State *L, const QString &message);
+} // namespace ztlua
+
 /**
  * The zt library that scripts call: status, logging, progress, timing, cancellation,
  * operator questions, serial port, GPIO and I2C. Its functions run on the runner's thread

@@ -45,6 +45,7 @@ private slots:
     void cleanup() { f.reset(); }
 
     void cancelRightAfterQueueing();
+    void canceledBeforeItStarts();
     void requestsDuringInit_data();
     void requestsDuringInit();
     void initAgainWhileWaitingForTests();
@@ -80,6 +81,30 @@ void tst_RunnerConcurrency::cancelRightAfterQueueing()
                  qPrintable(QStringLiteral("pass %1: status %2").arg(i).arg(row.status())));
     }
     QTRY_VERIFY(!f->runner()->isBusy());
+}
+
+// A test that is already canceling when its turn comes does not run: it ends canceled.
+void tst_RunnerConcurrency::canceledBeforeItStarts()
+{
+    f->writeTests({{QStringLiteral("A"), QStringLiteral("zt.log('waiting') while not zt.was_canceled() do zt.sleep(5) end return true")},
+                   {QStringLiteral("B"), QStringLiteral("zt.log('B ran') return true")}});
+    QCOMPARE(f->start(), 0);
+    f->fillModel();
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QSignalSpy canceled(f->relay(), &cRunnerRelay::testsCanceled);
+    QVERIFY(finished.isValid() && canceled.isValid());
+    f->queue(0);
+    f->queue(1);
+    QVERIFY(f->waitLogged(QStringLiteral("waiting")));
+    // B is queued behind A; a cancel lands on it as it is taken.
+    QTRY_COMPARE(f->state(1), int(StateQueued));
+    f->model()->setData(f->model()->index(1, StatusColumn), int(StateCanceling), StateRole);
+    f->runner()->cancelCurrentTest();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
+    QTRY_COMPARE(f->state(1), int(StateCanceled));
+    QCOMPARE(canceled.count(), 2);
+    QVERIFY(!f->logged(QStringLiteral("B ran")));
+    QVERIFY(!f->runner()->resultsText().contains(QLatin1String("B, ")));
 }
 
 void tst_RunnerConcurrency::requestsDuringInit_data()
@@ -210,6 +235,8 @@ void tst_RunnerConcurrency::lateReplyOfACanceledQuestion()
     QTRY_COMPARE_WITH_TIMEOUT(asked.count(), 2, 30000);
     QCOMPARE(asked.at(1).first().toString(), QStringLiteral("B"));
     f->runner()->userReply({QStringLiteral("for A")});
+    QTest::qWait(200);  // time enough for B to take it, were it taken
+    QCOMPARE(f->state(1), int(StateRunning));
     f->runner()->userReply({QStringLiteral("for B")});
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
     QTRY_COMPARE(f->state(1), int(StateOk));
