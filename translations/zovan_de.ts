@@ -298,10 +298,6 @@ Sollen sie überschrieben werden?</translation>
         <source>Failed to init file transfer</source>
         <translation>Die Dateiübertragung konnte nicht gestartet werden</translation>
     </message>
-    <message>
-        <source>This page copies files between this computer and the attached unit.</source>
-        <translation>Diese Seite kopiert Dateien zwischen diesem Computer und dem angeschlossenen Gerät.</translation>
-    </message>
 </context>
 <context>
     <name>cFlashPage</name>
@@ -385,10 +381,6 @@ Sollen sie überschrieben werden?</translation>
 </context>
 <context>
     <name>cLogMainWindow</name>
-    <message>
-        <source>This page shows, filters and records the live log of the attached unit.</source>
-        <translation>Diese Seite zeigt, filtert und speichert das laufende Protokoll des angeschlossenen Geräts.</translation>
-    </message>
     <message>
         <source>State</source>
         <translation>Zustand</translation>
@@ -751,10 +743,6 @@ Sollen sie überschrieben werden?</translation>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
-    <message>
-        <source>The settings that the loaded plug-ins declare appear here.</source>
-        <translation>Hier erscheinen die Einstellungen, die die geladenen Plugins anbieten.</translation>
-    </message>
 </context>
 <context>
     <name>cPortManager</name>
@@ -964,362 +952,6 @@ Sollen sie überschrieben werden?</translation>
     <message>
         <source>%1: I2C write at address %2 gave a malformed answer</source>
         <translation>%1: I2C-Schreiben an Adresse %2 ergab eine fehlerhafte Antwort</translation>
-    </message>
-</context>
-<context>
-    <name>cTestDelegate</name>
-    <message>
-        <source>Runs: %1, OK: %2</source>
-        <translation>Läufe: %1, OK: %2</translation>
-    </message>
-</context>
-<context>
-    <name>cTestHandle</name>
-    <message>
-        <source>- empty -</source>
-        <translation>- leer -</translation>
-    </message>
-</context>
-<context>
-    <name>cTestItem</name>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation>Fehler</translation>
-    </message>
-    <message>
-        <source>Warning</source>
-        <translation>Warnung</translation>
-    </message>
-    <message>
-        <source>Enqueued</source>
-        <translation>In Warteschlange</translation>
-    </message>
-    <message>
-        <source>Running</source>
-        <translation>Läuft</translation>
-    </message>
-    <message>
-        <source>Canceling</source>
-        <translation>Wird abgebrochen</translation>
-    </message>
-    <message>
-        <source>Canceled</source>
-        <translation>Abgebrochen</translation>
-    </message>
-    <message>
-        <source>Unknown</source>
-        <translation>Unbekannt</translation>
-    </message>
-    <message>
-        <source>Status details: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Status: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Details: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestLogWidget</name>
-    <message>
-        <source>Test results</source>
-        <translation>Testergebnisse</translation>
-    </message>
-    <message>
-        <source>Short log</source>
-        <translation>Kurzprotokoll</translation>
-    </message>
-    <message>
-        <source>Detailed log</source>
-        <translation>Ausführliches Protokoll</translation>
-    </message>
-    <message>
-        <source>Extra log</source>
-        <translation>Zusatzprotokoll</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Speichern</translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation>Schließen</translation>
-    </message>
-    <message>
-        <source>There is no test run to report.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Text files (*.txt *.log)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>JUnit XML of the current run (*.xml)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>File name</source>
-        <translation>Dateiname</translation>
-    </message>
-    <message>
-        <source>Cannot write &apos;%1&apos;: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestMainWindow</name>
-    <message>
-        <source>File</source>
-        <translation type="unfinished">Datei</translation>
-    </message>
-    <message>
-        <source>Exit</source>
-        <translation type="unfinished">Beenden</translation>
-    </message>
-    <message>
-        <source>View</source>
-        <translation type="unfinished">Ansicht</translation>
-    </message>
-    <message>
-        <source>Message console</source>
-        <translation type="unfinished">Meldungskonsole</translation>
-    </message>
-    <message>
-        <source>Operations</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Connect to device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Disconnect from device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Switch to voice mode</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Reboot device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Select/Unselect all</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation type="unfinished">Schließen</translation>
-    </message>
-    <message>
-        <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No test has finished since the unit was connected.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>This page runs Lua test scripts against the attached unit and shows their results.</source>
-        <translation>Diese Seite führt Lua-Testskripte am angeschlossenen Gerät aus und zeigt ihre Ergebnisse.</translation>
-    </message>
-</context>
-<context>
-    <name>cTestModel</name>
-    <message>
-        <source>Test name</source>
-        <translation>Testname</translation>
-    </message>
-    <message>
-        <source>Statistics</source>
-        <translation>Statistik</translation>
-    </message>
-    <message>
-        <source>Was started</source>
-        <translation>Gestartet</translation>
-    </message>
-    <message>
-        <source>Status</source>
-        <translation>Status</translation>
-    </message>
-    <message>
-        <source>Info</source>
-        <translation>Info</translation>
-    </message>
-</context>
-<context>
-    <name>cTestRunner</name>
-    <message>
-        <source>Application fatal error detected!</source>
-        <translation>Schwerer Anwendungsfehler erkannt!</translation>
-    </message>
-    <message>
-        <source>Restart is strongly recomended!</source>
-        <translation>Ein Neustart wird dringend empfohlen!</translation>
-    </message>
-    <message>
-        <source>TestRunner: error initializing LUA - %1</source>
-        <translation>TestRunner: Fehler beim Initialisieren von LUA - %1</translation>
-    </message>
-    <message>
-        <source>Failed to deinit test environment for device &apos;%1&apos;</source>
-        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht abgebaut werden</translation>
-    </message>
-    <message>
-        <source>Starting test &apos;%1&apos;</source>
-        <translation>Test &apos;%1&apos; wird gestartet</translation>
-    </message>
-    <message>
-        <source>Error executing test &apos;%1&apos;</source>
-        <translation>Fehler beim Ausführen von Test &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>Test &apos;%1&apos; finished with status: %2%3</source>
-        <translation>Test &apos;%1&apos; beendet mit Status: %2%3</translation>
-    </message>
-    <message>
-        <source>description: %1</source>
-        <translation>Beschreibung: %1</translation>
-    </message>
-    <message>
-        <source>Failed to init test environment for device &apos;%1&apos;</source>
-        <translation>Testumgebung für Gerät &apos;%1&apos; konnte nicht aufgebaut werden</translation>
-    </message>
-    <message>
-        <source>can&apos;t open script (%1)</source>
-        <translation>Skript kann nicht geöffnet werden (%1)</translation>
-    </message>
-    <message>
-        <source>can&apos;t execute script (%1)</source>
-        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
-    </message>
-    <message>
-        <source>script is empty (%1)</source>
-        <translation>Skript ist leer (%1)</translation>
-    </message>
-    <message>
-        <source>device scripts are empty</source>
-        <translation>Geräteskripte sind leer</translation>
-    </message>
-    <message>
-        <source>can&apos;t execute device scripts (%1)</source>
-        <translation>Geräteskripte können nicht ausgeführt werden (%1)</translation>
-    </message>
-    <message>
-        <source>can&apos;t load tests from device, using local tests</source>
-        <translation>Tests können nicht vom Gerät geladen werden, lokale Tests werden verwendet</translation>
-    </message>
-    <message>
-        <source>can&apos;t load script (%1)</source>
-        <translation>Skript kann nicht geladen werden (%1)</translation>
-    </message>
-    <message>
-        <source>can&apos;t exec script (%1)</source>
-        <translation>Skript kann nicht ausgeführt werden (%1)</translation>
-    </message>
-</context>
-<context>
-    <name>cZtApi</name>
-    <message>
-        <source>[%1] incorrect argument</source>
-        <translation>[%1] ungültiges Argument</translation>
-    </message>
-    <message>
-        <source>[%1] incorrect argument: %2</source>
-        <translation>[%1] ungültiges Argument: %2</translation>
-    </message>
-    <message>
-        <source>invalid argument count (expected to be %1)</source>
-        <translation>ungültige Anzahl der Argumente (erwartet: %1)</translation>
-    </message>
-    <message>
-        <source>invalid handle (expected to be userdata, got %1)</source>
-        <translation>ungültiges Handle (erwartet: userdata, erhalten: %1)</translation>
-    </message>
-    <message>
-        <source>invalid GPIO name (expected to be string, got %1)</source>
-        <translation>ungültiger GPIO-Name (erwartet: string, erhalten: %1)</translation>
-    </message>
-    <message>
-        <source>invalid state (expected to be boolean, got %1)</source>
-        <translation>ungültiger Zustand (erwartet: boolean, erhalten: %1)</translation>
-    </message>
-</context>
-<context>
-    <name>cTestView</name>
-    <message>
-        <source>Run current test</source>
-        <translation>Aktuellen Test ausführen</translation>
-    </message>
-    <message>
-        <source>Run checked tests</source>
-        <translation>Markierte Tests ausführen</translation>
-    </message>
-    <message>
-        <source>Run all tests</source>
-        <translation>Alle Tests ausführen</translation>
-    </message>
-    <message>
-        <source>Stop current test</source>
-        <translation>Aktuellen Test anhalten</translation>
-    </message>
-    <message>
-        <source>Stop all tests</source>
-        <translation>Alle Tests anhalten</translation>
-    </message>
-    <message>
-        <source>Save result</source>
-        <translation>Ergebnis speichern</translation>
-    </message>
-    <message>
-        <source>Some tests finished with error</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation type="unfinished">OK</translation>
-    </message>
-</context>
-<context>
-    <name>cUserDialog</name>
-    <message>
-        <source>Input values</source>
-        <translation>Werte eingeben</translation>
-    </message>
-    <message>
-        <source>Test: %1</source>
-        <translation>Test: %1</translation>
-    </message>
-</context>
-<context>
-    <name>embeddedunit</name>
-    <message>
-        <source>Simulated unit</source>
-        <translation>Simuliertes Gerät</translation>
-    </message>
-    <message>
-        <source>simulated unit on %1</source>
-        <translation>simuliertes Gerät an %1</translation>
-    </message>
-</context>
-<context>
-    <name>port</name>
-    <message>
-        <source>bad GPIO name &apos;%1&apos;</source>
-        <translation>ungültiger GPIO-Name &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>GPIO &apos;%1&apos; is not one of %2</source>
-        <translation>GPIO &apos;%1&apos; ist keiner von %2</translation>
     </message>
 </context>
 <context>
@@ -1613,6 +1245,302 @@ Sollen sie überschrieben werden?</translation>
     <message>
         <source>Joystick backward</source>
         <translation>Joystick zurück</translation>
+    </message>
+</context>
+<context>
+    <name>cTestDelegate</name>
+    <message>
+        <source>Runs: %1, OK: %2</source>
+        <translation>Läufe: %1, OK: %2</translation>
+    </message>
+</context>
+<context>
+    <name>cTestHandle</name>
+    <message>
+        <source>- empty -</source>
+        <translation>- leer -</translation>
+    </message>
+</context>
+<context>
+    <name>cTestItem</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Enqueued</source>
+        <translation>In Warteschlange</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Läuft</translation>
+    </message>
+    <message>
+        <source>Canceling</source>
+        <translation>Wird abgebrochen</translation>
+    </message>
+    <message>
+        <source>Canceled</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Status details: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status: %1</source>
+        <translation>Status: %1</translation>
+    </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>Details: %1</translation>
+    </message>
+</context>
+<context>
+    <name>cTestLogWidget</name>
+    <message>
+        <source>Test results</source>
+        <translation>Testergebnisse</translation>
+    </message>
+    <message>
+        <source>Short log</source>
+        <translation>Kurzprotokoll</translation>
+    </message>
+    <message>
+        <source>Detailed log</source>
+        <translation>Ausführliches Protokoll</translation>
+    </message>
+    <message>
+        <source>Extra log</source>
+        <translation>Zusatzprotokoll</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>There is no test run to report.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text files (*.txt *.log)</source>
+        <translation>Textdateien (*.txt *.log)</translation>
+    </message>
+    <message>
+        <source>JUnit XML of the current run (*.xml)</source>
+        <translation>JUnit-XML des aktuellen Laufs (*.xml)</translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Cannot write &apos;%1&apos;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestMainWindow</name>
+    <message>
+        <source>File</source>
+        <translation type="unfinished">Datei</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished">Beenden</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished">Ansicht</translation>
+    </message>
+    <message>
+        <source>Message console</source>
+        <translation type="unfinished">Meldungskonsole</translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation type="unfinished">Aktionen</translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation type="unfinished">Mit Gerät verbinden</translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation type="unfinished">Vom Gerät trennen</translation>
+    </message>
+    <message>
+        <source>Switch to voice mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reboot device</source>
+        <translation>Gerät neu starten</translation>
+    </message>
+    <message>
+        <source>Select/Unselect all</source>
+        <translation>Alle aus-/abwählen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished">Schließen</translation>
+    </message>
+    <message>
+        <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No test has finished since the unit was connected.</source>
+        <translation>Seit dem Verbinden des Geräts ist kein Test beendet worden.</translation>
+    </message>
+</context>
+<context>
+    <name>cTestModel</name>
+    <message>
+        <source>Test name</source>
+        <translation>Testname</translation>
+    </message>
+    <message>
+        <source>Statistics</source>
+        <translation>Statistik</translation>
+    </message>
+    <message>
+        <source>Was started</source>
+        <translation>Gestartet</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+</context>
+<context>
+    <name>cTestRunner</name>
+    <message>
+        <source>Application fatal error detected!</source>
+        <translation>Schwerer Anwendungsfehler erkannt!</translation>
+    </message>
+    <message>
+        <source>Restart is strongly recomended!</source>
+        <translation>Ein Neustart wird dringend empfohlen!</translation>
+    </message>
+    <message>
+        <source>TestRunner: error initializing LUA - %1</source>
+        <translation>TestRunner: Fehler beim Initialisieren von LUA - %1</translation>
+    </message>
+</context>
+<context>
+    <name>cTestView</name>
+    <message>
+        <source>Run current test</source>
+        <translation>Aktuellen Test ausführen</translation>
+    </message>
+    <message>
+        <source>Run checked tests</source>
+        <translation>Markierte Tests ausführen</translation>
+    </message>
+    <message>
+        <source>Run all tests</source>
+        <translation>Alle Tests ausführen</translation>
+    </message>
+    <message>
+        <source>Stop current test</source>
+        <translation>Aktuellen Test anhalten</translation>
+    </message>
+    <message>
+        <source>Stop all tests</source>
+        <translation>Alle Tests anhalten</translation>
+    </message>
+    <message>
+        <source>Save result</source>
+        <translation>Ergebnis speichern</translation>
+    </message>
+    <message>
+        <source>Some tests finished with error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished">OK</translation>
+    </message>
+</context>
+<context>
+    <name>cUserDialog</name>
+    <message>
+        <source>Input values</source>
+        <translation>Werte eingeben</translation>
+    </message>
+    <message>
+        <source>Test: %1</source>
+        <translation>Test: %1</translation>
+    </message>
+</context>
+<context>
+    <name>cZtApi</name>
+    <message>
+        <source>[%1] incorrect argument</source>
+        <translation>[%1] ungültiges Argument</translation>
+    </message>
+    <message>
+        <source>[%1] incorrect argument: %2</source>
+        <translation>[%1] ungültiges Argument: %2</translation>
+    </message>
+    <message>
+        <source>invalid argument count (expected to be %1)</source>
+        <translation>ungültige Anzahl der Argumente (erwartet: %1)</translation>
+    </message>
+    <message>
+        <source>invalid handle (expected to be userdata, got %1)</source>
+        <translation>ungültiges Handle (erwartet: userdata, erhalten: %1)</translation>
+    </message>
+    <message>
+        <source>invalid GPIO name (expected to be string, got %1)</source>
+        <translation>ungültiger GPIO-Name (erwartet: string, erhalten: %1)</translation>
+    </message>
+    <message>
+        <source>invalid state (expected to be boolean, got %1)</source>
+        <translation>ungültiger Zustand (erwartet: boolean, erhalten: %1)</translation>
+    </message>
+</context>
+<context>
+    <name>embeddedunit</name>
+    <message>
+        <source>Simulated unit</source>
+        <translation>Simuliertes Gerät</translation>
+    </message>
+    <message>
+        <source>simulated unit on %1</source>
+        <translation>simuliertes Gerät an %1</translation>
+    </message>
+</context>
+<context>
+    <name>port</name>
+    <message>
+        <source>bad GPIO name &apos;%1&apos;</source>
+        <translation>ungültiger GPIO-Name &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>GPIO &apos;%1&apos; is not one of %2</source>
+        <translation>GPIO &apos;%1&apos; ist keiner von %2</translation>
     </message>
 </context>
 </TS>

@@ -296,10 +296,6 @@ Overwrite them?</source>
         <source>Failed to init file transfer</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>This page copies files between this computer and the attached unit.</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>cFlashPage</name>
@@ -383,10 +379,6 @@ Overwrite them?</source>
 </context>
 <context>
     <name>cLogMainWindow</name>
-    <message>
-        <source>This page shows, filters and records the live log of the attached unit.</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>State</source>
         <translation type="unfinished"></translation>
@@ -749,10 +741,6 @@ Overwrite them?</source>
         <source>Cancel</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>The settings that the loaded plug-ins declare appear here.</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>cPortManager</name>
@@ -961,362 +949,6 @@ Overwrite them?</source>
     </message>
     <message>
         <source>%1: I2C write at address %2 gave a malformed answer</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestDelegate</name>
-    <message>
-        <source>Runs: %1, OK: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestHandle</name>
-    <message>
-        <source>- empty -</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestItem</name>
-    <message>
-        <source>OK</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Error</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Warning</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Enqueued</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Running</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Canceling</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Canceled</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Unknown</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Status details: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Status: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Details: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestLogWidget</name>
-    <message>
-        <source>Test results</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Short log</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Detailed log</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Extra log</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>There is no test run to report.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Text files (*.txt *.log)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>JUnit XML of the current run (*.xml)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>File name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cannot write &apos;%1&apos;: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestMainWindow</name>
-    <message>
-        <source>File</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Exit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>View</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Message console</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Operations</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Connect to device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Disconnect from device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Switch to voice mode</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Reboot device</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Select/Unselect all</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No test has finished since the unit was connected.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>This page runs Lua test scripts against the attached unit and shows their results.</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestModel</name>
-    <message>
-        <source>Test name</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Statistics</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Was started</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Status</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Info</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestRunner</name>
-    <message>
-        <source>Application fatal error detected!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Restart is strongly recomended!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>TestRunner: error initializing LUA - %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Failed to deinit test environment for device &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Starting test &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Error executing test &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Test &apos;%1&apos; finished with status: %2%3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>description: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Failed to init test environment for device &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t open script (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t execute script (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>script is empty (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>device scripts are empty</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t execute device scripts (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t load tests from device, using local tests</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t load script (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>can&apos;t exec script (%1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cZtApi</name>
-    <message>
-        <source>[%1] incorrect argument</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>[%1] incorrect argument: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>invalid argument count (expected to be %1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>invalid handle (expected to be userdata, got %1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>invalid GPIO name (expected to be string, got %1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>invalid state (expected to be boolean, got %1)</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cTestView</name>
-    <message>
-        <source>Run current test</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Run checked tests</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Run all tests</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Stop current test</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Stop all tests</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Save result</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Some tests finished with error</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>cUserDialog</name>
-    <message>
-        <source>Input values</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Test: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>embeddedunit</name>
-    <message>
-        <source>Simulated unit</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>simulated unit on %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>port</name>
-    <message>
-        <source>bad GPIO name &apos;%1&apos;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>GPIO &apos;%1&apos; is not one of %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1610,6 +1242,302 @@ Overwrite them?</source>
     </message>
     <message>
         <source>Joystick backward</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestDelegate</name>
+    <message>
+        <source>Runs: %1, OK: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestHandle</name>
+    <message>
+        <source>- empty -</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestItem</name>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enqueued</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Canceling</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Canceled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status details: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Details: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestLogWidget</name>
+    <message>
+        <source>Test results</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Short log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Detailed log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Extra log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is no test run to report.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Text files (*.txt *.log)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>JUnit XML of the current run (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write &apos;%1&apos;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestMainWindow</name>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message console</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operations</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect to device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disconnect from device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch to voice mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reboot device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select/Unselect all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No test has finished since the unit was connected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestModel</name>
+    <message>
+        <source>Test name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Statistics</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Was started</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestRunner</name>
+    <message>
+        <source>Application fatal error detected!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart is strongly recomended!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TestRunner: error initializing LUA - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cTestView</name>
+    <message>
+        <source>Run current test</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run checked tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run all tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop current test</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop all tests</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save result</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Some tests finished with error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cUserDialog</name>
+    <message>
+        <source>Input values</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cZtApi</name>
+    <message>
+        <source>[%1] incorrect argument</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>[%1] incorrect argument: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>invalid argument count (expected to be %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>invalid handle (expected to be userdata, got %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>invalid GPIO name (expected to be string, got %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>invalid state (expected to be boolean, got %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>embeddedunit</name>
+    <message>
+        <source>Simulated unit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>simulated unit on %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>port</name>
+    <message>
+        <source>bad GPIO name &apos;%1&apos;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GPIO &apos;%1&apos; is not one of %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
