@@ -1297,7 +1297,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>Status details: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Statusdetails: %1</translation>
     </message>
     <message>
         <source>Status: %1</source>
@@ -1336,7 +1336,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>There is no test run to report.</source>
-        <translation type="unfinished"></translation>
+        <translation>Es gibt keinen Testlauf, über den berichtet werden kann.</translation>
     </message>
     <message>
         <source>Text files (*.txt *.log)</source>
@@ -1352,7 +1352,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>Cannot write &apos;%1&apos;: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
 <context>
@@ -1387,7 +1387,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>Switch to voice mode</source>
-        <translation type="unfinished"></translation>
+        <translation>In den Sprachmodus schalten</translation>
     </message>
     <message>
         <source>Reboot device</source>
@@ -1403,7 +1403,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Tests werden so oft ausgeführt, wie dieser Zähler angibt (1 - 10000)</translation>
     </message>
     <message>
         <source>No test has finished since the unit was connected.</source>
@@ -1476,7 +1476,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>Some tests finished with error</source>
-        <translation type="unfinished"></translation>
+        <translation>Einige Tests endeten mit Fehler</translation>
     </message>
     <message>
         <source>OK</source>
