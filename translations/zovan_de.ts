@@ -1359,31 +1359,31 @@ Sollen sie überschrieben werden?</translation>
     <name>cTestMainWindow</name>
     <message>
         <source>File</source>
-        <translation type="unfinished">Datei</translation>
+        <translation>Datei</translation>
     </message>
     <message>
         <source>Exit</source>
-        <translation type="unfinished">Beenden</translation>
+        <translation>Beenden</translation>
     </message>
     <message>
         <source>View</source>
-        <translation type="unfinished">Ansicht</translation>
+        <translation>Ansicht</translation>
     </message>
     <message>
         <source>Message console</source>
-        <translation type="unfinished">Meldungskonsole</translation>
+        <translation>Meldungskonsole</translation>
     </message>
     <message>
         <source>Operations</source>
-        <translation type="unfinished">Aktionen</translation>
+        <translation>Aktionen</translation>
     </message>
     <message>
         <source>Connect to device</source>
-        <translation type="unfinished">Mit Gerät verbinden</translation>
+        <translation>Mit Gerät verbinden</translation>
     </message>
     <message>
         <source>Disconnect from device</source>
-        <translation type="unfinished">Vom Gerät trennen</translation>
+        <translation>Vom Gerät trennen</translation>
     </message>
     <message>
         <source>Switch to voice mode</source>
@@ -1399,7 +1399,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished">Schließen</translation>
+        <translation>Schließen</translation>
     </message>
     <message>
         <source>Tests will be run as many times as this counter shows (1 - 10000)</source>
@@ -1480,7 +1480,7 @@ Sollen sie überschrieben werden?</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished">OK</translation>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
