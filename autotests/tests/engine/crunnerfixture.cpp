@@ -100,6 +100,8 @@ int cRunnerFixture::start(const sIODevice &device, bool ownsPort)
 {
     makeRunner(ownsPort);
     QSignalSpy spy(m_relay.get(), &cRunnerRelay::initFinished);
+    if (!spy.isValid())
+        return -1;
     m_runner->init(device, 1);
     return spy.wait(60000) ? spy.first().first().toInt() : -1;
 }
@@ -138,6 +140,8 @@ bool cRunnerFixture::runOne(const QString &body)
     if (start() != 0 || fillModel() != QStringList{QStringLiteral("T")})
         return false;
     QSignalSpy finished(m_relay.get(), &cRunnerRelay::testFinished);
+    if (!finished.isValid())
+        return false;
     queue(0);
     return finished.wait(60000);
 }

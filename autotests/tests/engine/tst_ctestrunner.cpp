@@ -157,6 +157,7 @@ void tst_cTestRunner::setUpFunctions()
     QCOMPARE(f->runner()->enumerateTests(), initCode == 0 ? QStringList{"T"} : QStringList());
     if (deinitCode >= 0) {
         QSignalSpy deinit(f->relay(), &cRunnerRelay::deinitFinished);
+        QVERIFY(deinit.isValid());
         f->runner()->deinit();
         QVERIFY(deinit.wait(30000));
         QCOMPARE(deinit.first().first().toInt(), deinitCode);
@@ -210,6 +211,7 @@ void tst_cTestRunner::stopDuringSetUp()
     f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
     f->makeRunner(false);
     QSignalSpy spy(f->relay(), &cRunnerRelay::initFinished);
+    QVERIFY(spy.isValid());
     f->runner()->init(cRunnerFixture::defaultDevice(), 1);
     QVERIFY(f->waitLogged(QStringLiteral("setting up")));
     f->runner()->stopInitOrDeinitProcess();
@@ -226,6 +228,7 @@ void tst_cTestRunner::repeatsAndStatistics()
     QCOMPARE(f->start(), 0);
     f->fillModel();
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(finished.isValid());
     f->runner()->runTests({f->handle(0), f->handle(1)}, 0);  // nothing at all
     QTest::qWait(50);
     QCOMPARE(finished.count(), 0);
@@ -274,11 +277,12 @@ void tst_cTestRunner::cancel()
     f->fillModel();
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
     QSignalSpy canceled(f->relay(), &cRunnerRelay::testsCanceled);
+    QVERIFY(finished.isValid() && canceled.isValid());
     // A caller waiting for a cancel to be confirmed gets it even with nothing running.
     f->runner()->cancelCurrentTest();
     QTRY_COMPARE_WITH_TIMEOUT(canceled.count(), 1, 30000);
     f->cancel(0);  // neither running nor queued
-    QCOMPARE(f->state(0), 0);
+    QCOMPARE(f->state(0), int(StateNone));
 
     for (int row = 0; row < 3; ++row)
         f->queue(row);
@@ -292,32 +296,33 @@ void tst_cTestRunner::cancel()
         QVERIFY(!f->runner()->isRestartAllowed(QStringLiteral("x")));
         QVERIFY2(timer.elapsed() >= 1500 && timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
     }
-    QTRY_COMPARE(f->state(1), 4);
+    QTRY_COMPARE(f->state(1), int(StateQueued));
     f->cancel(1);
-    QTRY_COMPARE(f->state(1), 0);
+    QTRY_COMPARE(f->state(1), int(StateNone));
     if (how == 0)
         f->cancel(0);
     else if (how == 1)
         f->runner()->cancelCurrentTest();
     else
         f->runner()->cancelAllTests();
-    QTRY_COMPARE(f->state(0), 7);
+    QTRY_COMPARE(f->state(0), int(StateCanceled));
     QTRY_COMPARE_WITH_TIMEOUT(canceled.count(), 2, 30000);
     // Only cancelling all takes the queue along.
-    QTRY_COMPARE_WITH_TIMEOUT(f->state(2), how == 2 ? 7 : 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(f->state(2), int(how == 2 ? StateCanceled : StateOk), 30000);
     QTRY_VERIFY(!f->runner()->isBusy());
     QCOMPARE(finished.count(), how == 2 ? 1 : 2);
     QVERIFY(!f->logged(QStringLiteral("Starting test 'B'")));
-    QCOMPARE(f->state(1), 0);
+    QCOMPARE(f->state(1), int(StateNone));
     // A canceled test leaves no result behind.
     QVERIFY(!f->runner()->statisticsText().contains(QLatin1String("A:")));
     QVERIFY(!f->runner()->resultsText().contains(QLatin1String("A, ")));
     // The runner still takes tests after a cancel.
     QCOMPARE(f->runner()->enumerateTests(), QStringList({"A", "B", "C"}));
     QSignalSpy again(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(again.isValid());
     f->queue(1);
     QVERIFY(again.wait(60000));
-    QTRY_COMPARE(f->state(1), 1);
+    QTRY_COMPARE(f->state(1), int(StateOk));
 }
 
 void tst_cTestRunner::removedRowSkipped()
@@ -328,6 +333,7 @@ void tst_cTestRunner::removedRowSkipped()
     QCOMPARE(f->start(), 0);
     f->fillModel();
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(finished.isValid());
     for (int row = 0; row < 3; ++row)
         f->queue(row);
     QVERIFY(f->waitLogged(QStringLiteral("waiting")));
@@ -335,7 +341,7 @@ void tst_cTestRunner::removedRowSkipped()
     f->runner()->cancelCurrentTest();
     QVERIFY(f->waitLogged(QStringLiteral("Invalid test skipped")));
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
-    QTRY_COMPARE(f->state(1), 1);  // C, moved up
+    QTRY_COMPARE(f->state(1), int(StateOk));  // C, moved up
     QVERIFY(!f->logged(QStringLiteral("Starting test 'B'")));
 }
 
@@ -370,9 +376,9 @@ void tst_cTestRunner::askUser_data()
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QString>("details");
     QTest::addColumn<int>("status");
-    QTest::newRow("answered") << QVariantList{QStringLiteral("123"), QStringLiteral("b")} << false << "123,b" << 1;
-    QTest::newRow("empty reply is a cancel") << QVariantList() << false << "nil" << 1;
-    QTest::newRow("operator cancels the test") << QVariantList() << true << "nil" << 7;
+    QTest::newRow("answered") << QVariantList{QStringLiteral("123"), QStringLiteral("b")} << false << "123,b" << int(StateOk);
+    QTest::newRow("empty reply is a cancel") << QVariantList() << false << "nil" << int(StateOk);
+    QTest::newRow("operator cancels the test") << QVariantList() << true << "nil" << int(StateCanceled);
 }
 
 void tst_cTestRunner::askUser()
@@ -388,6 +394,7 @@ void tst_cTestRunner::askUser()
     f->fillModel();
     QSignalSpy asked(f->relay(), &cRunnerRelay::askUser);
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(asked.isValid() && finished.isValid());
     // A reply that nobody asked for is not taken as the answer.
     f->runner()->userReply({QStringLiteral("stale")});
     f->queue(0);

@@ -146,6 +146,8 @@ void tst_cTestRunnerSim::writePackage(const QByteArray &package)
 int tst_cTestRunnerSim::runAll()
 {
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    if (!finished.isValid())
+        return -1;
     QList<cTestHandle> handles;
     for (int row = 0; row < f->model()->rowCount(); ++row)
         handles.append(f->handle(row));
@@ -207,9 +209,9 @@ void tst_cTestRunnerSim::packageFromUnit()
     QCOMPARE(f->start(simDevice(), true), 0);
     QCOMPARE(f->fillModel(), QStringList({"Plain", "Spawns", "Probe"}));
     QCOMPARE(runAll(), 3);
-    QTRY_COMPARE(f->state(0), 1);
+    QTRY_COMPARE(f->state(0), int(testmodel::StateOk));
     QCOMPARE(f->details(0), QStringLiteral("ran"));
-    QTRY_COMPARE(f->state(1), trusted ? 1 : 2);
+    QTRY_COMPARE(f->state(1), int(trusted ? testmodel::StateOk : testmodel::StateError));
     QCOMPARE(QFile::exists(marker), trusted);
     QCOMPARE(f->details(2).contains(QLatin1String("io.open is not allowed for code from the unit")), !trusted);
     const QList<sLogged> refused = f->logsWith(QStringLiteral("os.execute is not allowed for code from the unit"));
@@ -256,6 +258,7 @@ void tst_cTestRunnerSim::stopWhileWaitingForUnit()
     f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
     f->makeRunner(true);
     QSignalSpy inited(f->relay(), &cRunnerRelay::initFinished);
+    QVERIFY(inited.isValid());
     f->runner()->init(simDevice(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(polls() > 0, 20000);
     f->runner()->stopInitOrDeinitProcess();
