@@ -8,3 +8,6 @@ class QWidget;
  * the local side. Does nothing when no simulated unit is offered.
  */
 void prepareFilesScreenshot(QWidget *mainWindow);
+
+/** Disconnects the Files page again, so that another page can open the unit's port. */
+void releaseFilesAfterScreenshot(QWidget *mainWindow);

@@ -1,5 +1,7 @@
 #include "app/gui/logsscreenshot.h"
 
+#include "app/gui/screenshotwait.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QDeadlineTimer>
@@ -12,20 +14,6 @@
 
 #include <cstdio>
 #include <functional>
-
-namespace {
-
-void settleUntil(const std::function<bool()> &done, int boundMs)
-{
-    QDeadlineTimer deadline(boundMs);
-    while (!done() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(50, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-}
-
-} // namespace
 
 bool prepareLogsScreenshot(QMainWindow &window, const QString &dir)
 {

@@ -1,9 +1,9 @@
 #include "app/gui/ccommandline.h"
-#include "app/gui/logsscreenshot.h"
 
 #include "app/common/embeddedunit.h"
-#include "app/gui/testspagedemo.h"
 #include "app/gui/filesscreenshot.h"
+#include "app/gui/logsscreenshot.h"
+#include "app/gui/testspagedemo.h"
 #include "platform/ztk/clangmanager.h"
 #include "shell/cmainwindow.h"
 
@@ -43,14 +43,24 @@ int takeScreenshots(cMainWindow &window, const QString &dirName, bool simulatedU
         return 1;
     }
     settle(200);
-    if (simulatedUnit) {
-        prepareTestsPageForScreenshot(&window);
-        prepareFilesScreenshot(&window);
-    }
     QAction *initial = group->checkedAction();
-    int failures = prepareLogsScreenshot(window, dirName) ? 0 : 1;
+    int failures = 0;
     const QList<QAction *> actions = group->actions();
     for (QAction *action : actions) {
+        // Only the simulated unit is connected for a picture, never a real one on the desk; the
+        // pages take it in turn, since its port is open only once.
+        const QString key = action->objectName();
+        if (simulatedUnit && key == QLatin1String("Testing2")) {
+            prepareTestsPageForScreenshot(&window);
+        } else if (simulatedUnit && key == QLatin1String("Files")) {
+            releaseTestsPageAfterScreenshot(&window);
+            prepareFilesScreenshot(&window);
+        } else if (simulatedUnit && key == QLatin1String("Logs")) {
+            releaseTestsPageAfterScreenshot(&window);
+            releaseFilesAfterScreenshot(&window);
+            if (!prepareLogsScreenshot(window, dirName))
+                ++failures;
+        }
         action->trigger();
         settle(100);
         const QString file = dir.filePath(action->objectName() + QStringLiteral(".png"));

@@ -1,5 +1,7 @@
 #include "app/gui/testspagedemo.h"
 
+#include "app/gui/screenshotwait.h"
+
 #include "platform/port/widgets/cportselector.h"
 #include "tests/engine/testroles.h"
 #include "tests/model/ctestmodel.h"
@@ -20,18 +22,6 @@ using namespace testmodel;
 
 namespace {
 
-bool waitFor(const std::function<bool()> &done, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
-    return true;
-}
-
 int countStates(const cTestModel *model, std::initializer_list<int> states)
 {
     int n = 0;
@@ -45,11 +35,11 @@ int countStates(const cTestModel *model, std::initializer_list<int> states)
 bool prepareTestsPageForScreenshot(QWidget *mainWindow)
 {
     auto *page = mainWindow->findChild<cTestMainWindow *>();
-    if (!page || !waitFor([&] { return page->connectAction()->isEnabled(); }, 5000))
+    if (!page || !settleUntil([&] { return page->connectAction()->isEnabled(); }, 5000))
         return false;
     page->connectAction()->trigger();
     cTestModel *model = page->model();
-    if (!waitFor([&] { return model->rowCount() > 0; }, 20000))
+    if (!settleUntil([&] { return model->rowCount() > 0; }, 20000))
         return false;
     for (int row = 0; row < model->rowCount(); row += 2)
         model->setData(model->index(row, NameColumn), int(Qt::Checked), Qt::CheckStateRole);
@@ -63,8 +53,18 @@ bool prepareTestsPageForScreenshot(QWidget *mainWindow)
     dismiss.start(50);
     page->view()->action(cTestView::RunAll)->trigger();
     // The runner's writes reach the model a little later: wait for the end states themselves.
-    waitFor([&] { return countStates(model, { StateOk, StateError, StateWarning, StateCanceled }) == model->rowCount(); },
+    settleUntil([&] { return countStates(model, { StateOk, StateError, StateWarning, StateCanceled }) == model->rowCount(); },
             30000);
 
     return true;
+}
+
+void releaseTestsPageAfterScreenshot(QWidget *mainWindow)
+{
+    auto page = mainWindow->findChild<cTestMainWindow *>();
+    if (!page || !page->disconnectAction()->isEnabled())
+        return;
+    // The unit's port is open only once: the next page can connect when this one has let go.
+    page->disconnectAction()->trigger();
+    settleUntil([page] { return !page->disconnectAction()->isEnabled(); }, 10000);
 }

@@ -8,3 +8,6 @@ class QWidget;
  * the page or the unit is not there (the picture then shows the page as it is).
  */
 bool prepareTestsPageForScreenshot(QWidget *mainWindow);
+
+/** Disconnects the Tests page again, so that another page can open the unit's port. */
+void releaseTestsPageAfterScreenshot(QWidget *mainWindow);
