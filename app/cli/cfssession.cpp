@@ -1,5 +1,6 @@
 #include "app/cli/cfssession.h"
 
+#include "app/cli/cliunit.h"
 #include "app/cli/csignalwatcher.h"
 #include "app/common/embeddedunit.h"
 #include "files/core/cdevicefsrunner.h"
@@ -74,26 +75,7 @@ void cFsSession::start()
 
 bool cFsSession::resolveDevice(QString *error)
 {
-    QSet<QString> before;
-    if (m_args.sim()) {
-        for (const sIODevice &d : port::enumerate())
-            before.insert(d.id);
-        QString why;
-        if (!startEmbeddedUnit(m_args.simOptions(), &why)) {
-            *error = QStringLiteral("cannot start the simulated unit: %1").arg(why);
-            return false;
-        }
-        m_simStarted = true;
-    }
-    for (const sIODevice &d : port::enumerate()) {
-        if (m_args.sim() ? !before.contains(d.id) : d.id == m_args.portId()) {
-            m_device = d;
-            return true;
-        }
-    }
-    *error = m_args.sim() ? QStringLiteral("the simulated unit was started but is not offered as a port")
-                          : QStringLiteral("unknown port '%1'").arg(m_args.portId());
-    return false;
+    return resolveCliUnit(m_args.sim(), m_args.simOptions(), m_args.portId(), &m_device, &m_simStarted, error);
 }
 
 void cFsSession::onLogRows(int first, int last)

@@ -1,5 +1,6 @@
 #include "app/cli/clogcommands.h"
 
+#include "app/cli/cliunit.h"
 #include "app/cli/csignalwatcher.h"
 #include "app/common/embeddedunit.h"
 #include "logs/core/cdatareader.h"
@@ -199,20 +200,10 @@ int liveLog(const QStringList &args)
         return usageError(QStringLiteral("--sim-option needs --sim"), cLogCommands::logHelp());
 
     QString why;
-    if (sim && !startEmbeddedUnit(simOptions, &why)) {
-        std::fprintf(stderr, "zovan-tools-cli: cannot start the simulated unit: %s\n", qPrintable(why));
-        return ExitUsage;
-    }
     sIODevice device;
-    for (const sIODevice &d : port::enumerate()) {
-        // The simulated unit is registered first.
-        if (sim || d.id == portId) {
-            device = d;
-            break;
-        }
-    }
-    if (device.isNull()) {
-        std::fprintf(stderr, "zovan-tools-cli: log: no unit with the id '%s' (see the ports command)\n", qPrintable(portId));
+    bool simStarted = false;
+    if (!resolveCliUnit(sim, simOptions, portId, &device, &simStarted, &why)) {
+        std::fprintf(stderr, "zovan-tools-cli: log: %s\n", qPrintable(why));
         return ExitUsage;
     }
 
@@ -253,7 +244,7 @@ int liveLog(const QStringList &args)
             status = ExitFailed;
         }
     }
-    if (sim)
+    if (simStarted)
         stopEmbeddedUnit();
     return status;
 }

@@ -1,5 +1,6 @@
 #include "app/cli/ctestsession.h"
 
+#include "app/cli/cliunit.h"
 #include "app/cli/cconsoleprompt.h"
 #include "app/cli/csignalwatcher.h"
 #include "app/common/embeddedunit.h"
@@ -120,34 +121,7 @@ void cTestSession::start()
 
 bool cTestSession::resolveDevice(QString *error)
 {
-    QSet<QString> before;
-    if (m_args.sim()) {
-        for (const sIODevice &d : port::enumerate())
-            before.insert(d.id);
-        QString why;
-        if (!startEmbeddedUnit(m_args.simOptions(), &why)) {
-            *error = QStringLiteral("cannot start the simulated unit: %1").arg(why);
-            return false;
-        }
-        m_simStarted = true;
-    }
-    const QList<sIODevice> units = port::enumerate();
-    for (const sIODevice &d : units) {
-        if (m_args.portId().isEmpty() ? !before.contains(d.id) : d.id == m_args.portId()) {
-            m_device = d;
-            return true;
-        }
-    }
-    if (m_args.portId().isEmpty()) {
-        *error = QStringLiteral("the simulated unit was started but is not offered as a port");
-        return false;
-    }
-    QStringList ids;
-    for (const sIODevice &d : units)
-        ids << d.id;
-    *error = QStringLiteral("unknown port '%1'; available: %2")
-                 .arg(m_args.portId(), ids.isEmpty() ? QStringLiteral("none") : ids.join(QStringLiteral(", ")));
-    return false;
+    return resolveCliUnit(m_args.sim(), m_args.simOptions(), m_args.portId(), &m_device, &m_simStarted, error);
 }
 
 void cTestSession::onLogRows(int first, int last)
