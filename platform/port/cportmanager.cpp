@@ -358,7 +358,13 @@ QList<sIODevice> cPortManager::enumerate()
                 used.insert(canonicalPath(sub.id));
         }
     }
-    QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    QList<QSerialPortInfo> ports;
+    {
+        // The system's device database (libudev under QSerialPortInfo) is not safe for two
+        // threads at once, and every page's port selector scans in a thread of its own.
+        QMutexLocker locker(&m_systemScanLock);
+        ports = QSerialPortInfo::availablePorts();
+    }
     std::sort(ports.begin(), ports.end(), [](const QSerialPortInfo &a, const QSerialPortInfo &b) {
         return a.systemLocation() < b.systemLocation();
     });

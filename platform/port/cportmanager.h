@@ -67,6 +67,8 @@ private:
     std::shared_ptr<T> findKind(void *handle) const;
 
     mutable QMutex m_lock;
+
+    QMutex m_systemScanLock;
     QHash<quintptr, sEntry> m_handles;
     QHash<QString, sOpenUnit> m_units;      // by unit id
     QHash<QString, QString> m_claims;       // device key -> name of the unit holding it
