@@ -86,9 +86,11 @@ QObject *cTestRunner::object()
 
 void cTestRunner::post(int action)
 {
-    m_actions.post(action);
-    // The test loop returns to the action loop to take it.
+    // The test loop returns to the action loop to take it. The flag goes up before the action
+    // is posted: raised after, it could reach a test loop that the action itself has already
+    // started, and send it back to wait for an action that never comes.
     m_interrupt = true;
+    m_actions.post(action);
     m_queue.wake();
 }
 
