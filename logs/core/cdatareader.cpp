@@ -106,8 +106,10 @@ bool cDataReader::takeLineLocked(QString *line)
     const qsizetype lf = m_buffer.indexOf('\n', m_offset);
     qsizetype length = lf - m_offset;
     qsizetype consumed = length + 1;
-    if (lf < 0) {
-        if (m_buffer.size() - m_offset < kMaxLine)
+    // A line over the bound is cut whether or not its line feed is in yet: how much of it
+    // arrived before the first take must not decide what the view and the file get.
+    if (lf < 0 || length > kMaxLine) {
+        if (lf < 0 && m_buffer.size() - m_offset < kMaxLine)
             return false;
         length = consumed = kMaxLine;
         if (!m_splitReported) {
