@@ -320,10 +320,11 @@ private slots:
         sLinked u({QStringLiteral("ready-ms=0"), QStringLiteral("flip=0.0005"), QStringLiteral("drop=0.0002"),
                    QStringLiteral("seed=3")});
         QVERIFY(u.ok);
-        // What is checked is that the damage is repaired, not how fast: a loaded machine gets
-        // the time a noisy line needs for its repeats.
+        // What is checked is that the damage is repaired, not how fast. The bound lies beyond the
+        // unit's abandon time: now and then a lost frame leaves the unit holding a stale transfer
+        // until it gives it up, and the request only gets through after that.
         sLinkOptions options;
-        options.timeoutMs = 15000;
+        options.timeoutMs = 45000;
         u.client->setOptions(options);
         const QByteArray data = randomBytes(100000, 21);
         QVERIFY2(u.client->putFile("/tmp/noisy.bin", data), qPrintable(u.client->lastError()));
