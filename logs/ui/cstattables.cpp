@@ -1,7 +1,9 @@
 #include "logs/ui/cstattables.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -54,6 +56,24 @@ QLabel *addCaptioned(QVBoxLayout *column, QWidget *table)
     column->addWidget(label);
     column->addWidget(table);
     return label;
+}
+
+QSplitter *makeColumns(QWidget *owner)
+{
+    auto splitter = new QSplitter(Qt::Horizontal, owner);
+    auto layout = new QHBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+    return splitter;
+}
+
+QVBoxLayout *addColumn(QSplitter *columns)
+{
+    auto w = new QWidget(columns);
+    auto l = new QVBoxLayout(w);
+    l->setContentsMargins(2, 2, 2, 2);
+    columns->addWidget(w);
+    return l;
 }
 
 } // namespace stattables

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class QLabel;
+class QSplitter;
 class QTableWidget;
 class QWidget;
 class QVBoxLayout;
@@ -18,6 +19,10 @@ void setValue(QTableWidget *table, int row, const QString &value);
 QString value(const QTableWidget *table, int row);
 /** Empties column 1. */
 void clearValues(QTableWidget *table);
+/** A horizontal splitter filling owner, into which the tab's columns go. */
+QSplitter *makeColumns(QWidget *owner);
+/** One more column of the splitter, for captioned tables one above the other. */
+QVBoxLayout *addColumn(QSplitter *columns);
 /** A caption label above a table, both added to column. */
 QLabel *addCaptioned(QVBoxLayout *column, QWidget *table);
 

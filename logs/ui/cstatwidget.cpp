@@ -35,17 +35,8 @@ cStatWidget::cStatWidget(QWidget *parent)
     , m_engineering(isEngineeringSwitch(QCoreApplication::arguments()))
 {
     setObjectName(QStringLiteral("cStatWidget"));
-    auto splitter = new QSplitter(Qt::Horizontal, this);
-    auto layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
-    const auto column = [splitter] {
-        auto w = new QWidget(splitter);
-        auto l = new QVBoxLayout(w);
-        l->setContentsMargins(2, 2, 2, 2);
-        splitter->addWidget(w);
-        return l;
-    };
+    QSplitter *splitter = stattables::makeColumns(this);
+    const auto column = [splitter] { return stattables::addColumn(splitter); };
     const auto named = [](auto *table, const char *name) {
         table->setObjectName(QLatin1String(name));
         return table;

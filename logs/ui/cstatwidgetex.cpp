@@ -25,17 +25,8 @@ cStatWidgetEx::cStatWidgetEx(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("cStatWidgetEx"));
-    auto splitter = new QSplitter(Qt::Horizontal, this);
-    auto layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
-    const auto column = [splitter] {
-        auto w = new QWidget(splitter);
-        auto l = new QVBoxLayout(w);
-        l->setContentsMargins(2, 2, 2, 2);
-        splitter->addWidget(w);
-        return l;
-    };
+    QSplitter *splitter = stattables::makeColumns(this);
+    const auto column = [splitter] { return stattables::addColumn(splitter); };
     QVBoxLayout *c1 = column();
     QVBoxLayout *c2 = column();
     for (int i = 0; i < 2; ++i) {
