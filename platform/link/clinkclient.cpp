@@ -190,17 +190,19 @@ cLinkClient::eWait cLinkClient::request(quint8 op, const QByteArray &args, int t
             fail(QStringLiteral("Time-out: the unit did not answer within %1 ms").arg(timeoutMs));
             return WaitTimeout;
         }
-        // A long answer may still be on its way: while bytes are arriving, resending only adds load.
-        if (t >= nextResend && t - m_lastBytesAt < 100)
-            nextResend = m_lastBytesAt + 100;
-        if (t >= nextResend) {
+        // A long answer may still be on its way: while a frame is arriving, resending only adds
+        // load. The unit's log text is no sign of an answer, and a frame that is not the answer
+        // (a stale block) holds the resend back by one period at most.
+        const bool frameArriving = m_decoder.inFrame() && t - m_lastBytesAt < 100 && t - nextResend < resendMs;
+        if (t >= nextResend && !frameArriving) {
             if (!writeAll(encoded))
                 return WaitLineLost;
             ++m_stats.requestRetries;
             resendMs = qMin(resendMs * 2, kMaxResendMs);
             nextResend = t + resendMs;
         }
-        const qint64 wait = qMin(qMin(deadline, nextResend) - m_clock.elapsed(), qint64(50));
+        const qint64 resendWait = t >= nextResend ? 10 : nextResend - m_clock.elapsed();
+        const qint64 wait = qMin(qMin(deadline - m_clock.elapsed(), resendWait), qint64(50));
         if (!pump(int(qMax<qint64>(1, wait))))
             return WaitLineLost;
     }

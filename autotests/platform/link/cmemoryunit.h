@@ -74,6 +74,7 @@ public:
     QByteArrayList deleteCalls() const { QMutexLocker g(&m_lock); return m_deleteCalls; }
     QByteArrayList commands() const { QMutexLocker g(&m_lock); return m_commands; }
     QByteArray text() const { QMutexLocker g(&m_lock); return m_text; }
+    QSet<QByteArray> dirs() const { QMutexLocker g(&m_lock); return m_dirs; }
 
 private:
     static bool fail(QString *error, const char *why)

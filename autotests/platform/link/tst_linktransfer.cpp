@@ -6,13 +6,16 @@
 #include "platform/link/clinkdecoder.h"
 #include "platform/link/clinkserver.h"
 #include "platform/link/clinkserverrunner.h"
+#include "platform/link/ilinktransport.h"
 #include "platform/link/linkbytes.h"
 #include "platform/link/linkprotocol.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTest>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -66,6 +69,42 @@ QByteArray request(quint16 id, quint8 op, const QByteArray &args)
     return zlink::encodeFrame(f);
 }
 
+// A unit that prints its log without a pause and never hears the first copy of a request.
+class cChattyLossyLine : public iLinkTransport
+{
+public:
+    explicit cChattyLossyLine(iUnitServices *unit) : m_server(unit) {}
+    int write(const char *data, int length) override
+    {
+        QList<sLinkChunk> chunks;
+        m_decoder.feed(data, length, &chunks);
+        for (const sLinkChunk &c : std::as_const(chunks)) {
+            if (!c.isFrame || c.frame.type != zlink::FrameRequest)
+                continue;
+            if (m_heard.contains(c.frame.id))
+                m_server.feed(zlink::encodeFrame(c.frame));
+            else
+                m_heard.append(c.frame.id);
+        }
+        return length;
+    }
+    int read(char *buffer, int capacity, int timeoutMs) override
+    {
+        QThread::msleep(qBound(0, timeoutMs, 20));
+        QByteArray out = m_server.inFrame() ? QByteArray() : QByteArray("NAV: fix 3D, sats=9\r\n");
+        out += m_server.takeOutput(capacity - int(out.size()));
+        std::memcpy(buffer, out.constData(), size_t(out.size()));
+        return int(out.size());
+    }
+    void discardOutput() override {}
+    int requestsLost() const { return int(m_heard.size()); }
+
+private:
+    cLinkServer m_server;
+    cLinkDecoder m_decoder;
+    QList<quint16> m_heard;
+};
+
 QByteArray putArgs(quint32 size, quint32 crc, const QByteArray &path, const QByteArray &inlineData = {})
 {
     QByteArray a;
@@ -94,6 +133,7 @@ private slots:
     void rawRequests_data();
     void rawRequests();
     void deadLineFails();
+    void lostRequestAmidLogTextIsSentAgain();
 };
 
 // About one 1 KiB frame in five damaged on the noisy lines: far worse than a real serial cable.
@@ -358,6 +398,21 @@ void tst_LinkTransfer::deadLineFails()
     QVERIFY(got.isEmpty());
     QVERIFY(t.elapsed() < 10000);
     QCOMPARE(rig.client->lastError(), QStringLiteral("Line closed"));
+}
+
+void tst_LinkTransfer::lostRequestAmidLogTextIsSentAgain()
+{
+    // The log's bytes keep arriving, but they are no answer: waiting for them to stop would wait forever.
+    cMemoryUnit unit;
+    cChattyLossyLine line(&unit);
+    cLinkClient client(&line);
+    sLinkOptions o;
+    o.timeoutMs = 4000;
+    client.setOptions(o);
+    QVERIFY2(client.makeDir("/logs"), qPrintable(client.lastError()));
+    QVERIFY(unit.dirs().contains("/logs"));
+    QCOMPARE(line.requestsLost(), 2); // the session's hello and the request itself
+    QVERIFY(client.stats().requestRetries >= 2);
 }
 
 QTEST_GUILESS_MAIN(tst_LinkTransfer)
