@@ -14,7 +14,7 @@
 #include <QAction>
 #include <QDebug>
 #include <QDir>
-#include <QDropEvent>
+#include <QEvent>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
