@@ -256,8 +256,8 @@ void tst_FilesDnd::drop()
         else if (source == QLatin1String("remote url"))
             data->setUrls({QUrl(QStringLiteral("https://example.com/l.txt"))});
         else
-            data->setData(QLatin1String(kUnitFilesType),
-                          QByteArray::number(QCoreApplication::applicationPid() + 1) + "\n/flash/" + tag.toUtf8() + "/a.txt");
+            data->setData(QLatin1String(kUnitFilesType), QByteArray::number(QCoreApplication::applicationPid() + 1)
+                                                             + "\n/flash/" + tag.toUtf8() + "/a.txt");
     }
     QVERIFY(data);
 
@@ -294,8 +294,8 @@ void tst_FilesDnd::drop()
     QCOMPARE(asked, answer != QMessageBox::NoButton);
     // The copy went the way of "Copy": its progress dialog named the file.
     const bool copied = accepted && answer != QMessageBox::No;
-    QCOMPARE(window.progressDialog()->labelText().contains(QLatin1String(source == QLatin1String("local") ? "l.txt" : "a.txt")),
-             copied);
+    const QLatin1String dragged(source == QLatin1String("local") ? "l.txt" : "a.txt");
+    QCOMPARE(window.progressDialog()->labelText().contains(dragged), copied);
     QVERIFY(!window.progressDialog()->isVisible());
     if (copied && target == QLatin1String("unit") && onto.isEmpty())
         QVERIFY(rowNamed(deviceView->model(), {}, QStringLiteral("l.txt")) >= 0);   // the listing was read again

@@ -4,6 +4,7 @@
 #include <QTableView>
 
 class QDropEvent;
+class QMimeData;
 
 /** A file table that takes the files dragged from the other panel and says which they are and where they fell. */
 class cDropView : public QTableView
