@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QStandardItemModel>
+#include <QStringList>
 
 class cDeviceFSRunner;
 class iDeviceFSRunner;
@@ -24,6 +25,15 @@ public:
     /** Tool tips: the name, "%1 bytes" for a size, the date. */
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     cDeviceFSRunner *worker() const { return m_runner; }
+    /** The unit folder whose entries the rows show. */
+    QString path() const { return m_path; }
+
+    /** Dragged rows carry the unit paths of their files; folders are not copied, as with "Copy". */
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    /** The unit files that mimeData() of a model of this process put into data; empty for anything else. */
+    static QStringList unitFiles(const QMimeData *data);
 
 public slots:
     /** Replaces the rows with a directory read: folders first, then files, as the runner ordered them. */
@@ -31,6 +41,7 @@ public slots:
 
 private:
     cDeviceFSRunner *m_runner = nullptr;
+    QString m_path;
     QIcon m_folderIcon;
     QIcon m_fileIcon;
 };

@@ -12,7 +12,7 @@
 cDeviceFSView::cDeviceFSView(QWidget *parent)
     : QWidget(parent)
     , m_model(new cDeviceFSModel(this))
-    , m_table(new cDropView(this))
+    , m_table(new cDropView(cDropView::TakesLocalFiles, this))
     , m_copyAction(new QAction(tr("Copy selected"), this))
     , m_deleteAction(new QAction(tr("Delete selected"), this))
 {
@@ -28,7 +28,7 @@ cDeviceFSView::cDeviceFSView(QWidget *parent)
     connect(m_model, &QAbstractItemModel::modelReset, this, &cDeviceFSView::sizeColumns);
     connect(m_table, &QAbstractItemView::doubleClicked, this, &cDeviceFSView::doubleClickedSlot);
     connect(m_table, &QWidget::customContextMenuRequested, this, &cDeviceFSView::showMenu);
-    connect(m_table, &cDropView::droppedFrom, this, &cDeviceFSView::filesDropped);
+    connect(m_table, &cDropView::filesDropped, this, &cDeviceFSView::dropped);
     connect(m_copyAction, &QAction::triggered, this, &cDeviceFSView::copyRequest);
     connect(m_deleteAction, &QAction::triggered, this, &cDeviceFSView::deleteRequest);
 }
@@ -86,6 +86,17 @@ sDeviceSelection cDeviceFSView::selection() const
             s.files << path;
     }
     return s;
+}
+
+// Files dropped onto a folder's row go into that folder, anywhere else into the one shown.
+void cDeviceFSView::dropped(const QStringList &paths, const QModelIndex &at)
+{
+    QString folder = m_currentPath;
+    if (at.isValid() && m_model->index(at.row(), cDeviceFSModel::SizeColumn).data().toString().isEmpty()) {
+        const QString name = m_model->index(at.row(), cDeviceFSModel::NameColumn).data().toString();
+        folder = (folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')) + name;
+    }
+    emit filesDropped(paths, folder);
 }
 
 void cDeviceFSView::sizeColumns()

@@ -40,14 +40,15 @@ signals:
     void dirChangeRequest(const QString &path);
     void copyRequest();
     void deleteRequest();
-    /** Rows of the local table were dropped here. */
-    void filesDropped();
+    /** Local files were dropped here, to be copied into the unit folder folder. */
+    void filesDropped(const QStringList &localFiles, const QString &folder);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showMenu(const QPoint &pos);
+    void dropped(const QStringList &paths, const QModelIndex &at);
 
     cDeviceFSModel *m_model = nullptr;
     cDropView *m_table = nullptr;

@@ -1,47 +1,71 @@
 #include "files/ui/cdropview.h"
 
+#include "files/ui/cdevicefsmodel.h"
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QUrl>
 
-cDropView::cDropView(QWidget *parent)
+cDropView::cDropView(eTakes takes, QWidget *parent)
     : QTableView(parent)
+    , m_takes(takes)
 {
     verticalHeader()->hide();
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
     setAcceptDrops(true);
 }
 
-// Only the other panel's rows are taken: a drop inside one table would mean a move the
-// unit's link has no request for.
+QStringList cDropView::droppablePaths(const QMimeData *data) const
+{
+    if (!data)
+        return {};
+    if (m_takes == TakesUnitFiles)
+        return cDeviceFSModel::unitFiles(data);
+    // Text, or addresses that are no local files, would make an upload of nothing sensible.
+    QStringList paths;
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile() || url.toLocalFile().isEmpty())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+// The data decides, not the source: a table's own rows are never of the kind it takes, so a
+// drop onto itself (which would be a move the unit's link has no request for) is refused too.
+bool cDropView::takes(QDropEvent *event) const
+{
+    return event->source() != this && !droppablePaths(event->mimeData()).isEmpty();
+}
+
 void cDropView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->source() && event->source() != this) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        return;
-    }
-    event->ignore();
+    dragMoveEvent(event);
 }
 
 void cDropView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (event->source() && event->source() != this) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        return;
-    }
-    event->ignore();
-}
-
-void cDropView::dropEvent(QDropEvent *event)
-{
-    if (!event->source() || event->source() == this) {
+    if (!takes(event)) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    emit droppedFrom(event->source());
+}
+
+void cDropView::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = event->source() == this ? QStringList() : droppablePaths(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit filesDropped(paths, indexAt(event->position().toPoint()));
 }

@@ -3,6 +3,7 @@
 #include "files/core/cdevicefsrunner.h"
 #include "files/ui/cdevicefsmodel.h"
 #include "files/ui/cdevicefsview.h"
+#include "files/ui/cdropview.h"
 #include "files/ui/cfilepanel.h"
 #include "files/ui/clocalfsview.h"
 #include "platform/appenv/resourcefile.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QDebug>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -100,9 +102,12 @@ cFilesMainWindow::cFilesMainWindow(QWidget *parent)
     connect(m_portSelector, &cPortSelector::hasContent, this, &cFilesMainWindow::selectorHasContent);
     connect(m_progress, &QProgressDialog::canceled, this, &cFilesMainWindow::cancelCopy);
     connect(runner, &cDeviceFSRunner::currentFileCopyed, this, &cFilesMainWindow::currentFileCopyed);
-    // Rows dragged onto the other panel are copied as "Copy" would copy them.
-    connect(m_localView, &cLocalFSView::filesDropped, this, &cFilesMainWindow::startDownload);
-    connect(m_deviceView, &cDeviceFSView::filesDropped, this, &cFilesMainWindow::startUpload);
+    // Rows dragged onto the other panel are copied as "Copy" would copy them. Queued: the drop
+    // returns to the dragging side before the copy may ask whether to replace a file.
+    connect(m_localView, &cLocalFSView::filesDropped, this, &cFilesMainWindow::startDownload, Qt::QueuedConnection);
+    connect(m_deviceView, &cDeviceFSView::filesDropped, this, &cFilesMainWindow::startUpload, Qt::QueuedConnection);
+    m_localView->table()->viewport()->installEventFilter(this);
+    m_deviceView->table()->viewport()->installEventFilter(this);
 
     m_localPanel->setActions(cFilePanel::CopyAction);
     m_devicePanel->setActions(cFilePanel::CopyAction | cFilePanel::DeleteAction | cFilePanel::MkdirAction);
@@ -182,15 +187,40 @@ void cFilesMainWindow::copyRequest()
 {
     QObject *from = sender();
     if (from == m_devicePanel || from == m_deviceView)
-        startDownload();
+        startDownload(m_deviceView->selection().files, m_localView->rootPath());
     else if (from == m_localPanel || from == m_localView)
-        startUpload();
+        startUpload(m_localView->selectedFiles(), m_deviceView->currentPath());
 }
 
-void cFilesMainWindow::startDownload()
+bool cFilesMainWindow::dropsAllowed() const
 {
-    const QString dest = m_localView->rootPath();
-    QStringList files = m_deviceView->selection().files;
+    return m_connected && m_operation == Idle;
+}
+
+bool cFilesMainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool dropSite = watched == m_localView->table()->viewport() || watched == m_deviceView->table()->viewport();
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        // The views take any fitting data; whether the unit can be asked now is the window's to say.
+        if (dropSite && !dropsAllowed()) {
+            event->ignore();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void cFilesMainWindow::startDownload(QStringList files, const QString &dest)
+{
+    // A second request would take the place of the one the window still waits for.
+    if (m_operation != Idle)
+        return;
     // A local file is never replaced without the operator's word.
     QStringList existing;
     for (const QString &f : std::as_const(files)) {
@@ -221,14 +251,15 @@ void cFilesMainWindow::startDownload()
     m_copyingFile.clear();
     m_filePercent = 0;
     m_progress->setValue(0);
+    updateProgressLabel();
     m_progress->show();
     m_deviceView->runner()->copyFromDevice(files, dest);
 }
 
-void cFilesMainWindow::startUpload()
+void cFilesMainWindow::startUpload(const QStringList &files, const QString &dest)
 {
-    const QString dest = m_deviceView->currentPath();
-    const QStringList files = m_localView->selectedFiles();
+    if (m_operation != Idle)
+        return;
     startProcess();
     m_busy->stopAnimation();
     m_busy->hide();
@@ -239,6 +270,7 @@ void cFilesMainWindow::startUpload()
     m_copyingFile.clear();
     m_filePercent = 0;
     m_progress->setValue(0);
+    updateProgressLabel();
     m_progress->show();
     m_deviceView->runner()->copyToDevice(files, dest);
 }

@@ -52,9 +52,14 @@ public slots:
     void currentFileCopyed(const QString &file);
     void selectorHasContent(bool flag);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
-    void startDownload();
-    void startUpload();
+    void startDownload(QStringList files, const QString &dest);
+    void startUpload(const QStringList &files, const QString &dest);
+    /** Dragged files are taken only while connected and idle, as the copy buttons are. */
+    bool dropsAllowed() const;
     void setControlsEnabled(bool enabled);
     void updateProgressLabel();
 

@@ -11,7 +11,7 @@
 cLocalFSView::cLocalFSView(QWidget *parent)
     : QWidget(parent)
     , m_model(new QFileSystemModel(this))
-    , m_table(new cDropView(this))
+    , m_table(new cDropView(cDropView::TakesUnitFiles, this))
     , m_copyAction(new QAction(tr("Copy selected"), this))
 {
     m_model->setReadOnly(true);
@@ -26,7 +26,7 @@ cLocalFSView::cLocalFSView(QWidget *parent)
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &cLocalFSView::dirChanged);
     connect(m_table, &QAbstractItemView::doubleClicked, this, &cLocalFSView::doubleClicked);
     connect(m_table, &QWidget::customContextMenuRequested, this, &cLocalFSView::showMenu);
-    connect(m_table, &cDropView::droppedFrom, this, &cLocalFSView::filesDropped);
+    connect(m_table, &cDropView::filesDropped, this, &cLocalFSView::dropped);
     connect(m_copyAction, &QAction::triggered, this, &cLocalFSView::copyRequest);
     sizeColumns();
 }
@@ -55,6 +55,13 @@ QStringList cLocalFSView::selectedFiles() const
     for (const QModelIndex &row : rows)
         paths << m_model->fileInfo(row).absoluteFilePath();
     return paths;
+}
+
+// Files dropped onto a folder's row go into that folder, anywhere else into the one shown.
+void cLocalFSView::dropped(const QStringList &paths, const QModelIndex &at)
+{
+    const bool ontoFolder = at.isValid() && m_model->isDir(at);
+    emit filesDropped(paths, ontoFolder ? m_model->filePath(at) : rootPath());
 }
 
 void cLocalFSView::sizeColumns()

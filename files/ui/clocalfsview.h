@@ -31,14 +31,15 @@ public slots:
 signals:
     void dirChanged(const QString &newDir);
     void copyRequest();
-    /** Rows of the unit table were dropped here. */
-    void filesDropped();
+    /** Unit files were dropped here, to be copied into the local folder folder. */
+    void filesDropped(const QStringList &unitFiles, const QString &folder);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showMenu(const QPoint &pos);
+    void dropped(const QStringList &paths, const QModelIndex &at);
 
     QFileSystemModel *m_model = nullptr;
     cDropView *m_table = nullptr;
