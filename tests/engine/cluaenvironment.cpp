@@ -3,6 +3,7 @@
 #include "platform/plugman/iplugman.h"
 #include "platform/plugman/plugintables.h"
 #include "platform/port/port.h"
+#include "tests/engine/clinewatch.h"
 #include "tests/engine/crunnershared.h"
 #include "tests/engine/cunitchannel.h"
 #include "tests/engine/cztapi.h"
@@ -278,6 +279,11 @@ bool cLuaEnvironment::loadUnitPackage(const sSetUp &setUp, void *ioHandle, const
     QByteArray chunk;
     switch (setUp.channel->fetchPackage(pm::get(false)->resPlugin(unit), ioHandle, unit, &chunk)) {
     case cUnitChannel::Missing:
+        // The local tests stand in for a package the unit lacks, not for a unit that is gone.
+        if (cLineWatch::isGone(ioHandle)) {
+            note(cLineWatch::lostInSetUpMessage(unit.name), LogError);
+            return false;
+        }
         setUpError(QStringLiteral("can't load tests from device, using local tests"), LogWarning);
         return true;
     case cUnitChannel::TooLarge:

@@ -339,6 +339,18 @@ bool cZtApi::canceled()
     return false;
 }
 
+void cZtApi::portFailed()
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        runner->m_line.check(runner->device());
+}
+
+void cZtApi::setLineClosedByScript(bool closed)
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        runner->m_line.setClosedByScript(closed);
+}
+
 bool cZtApi::ask(const QString &question, const QStringList &fields, QStringList *answers)
 {
     if (cTestRunner *runner = cRunnerShared::instance())

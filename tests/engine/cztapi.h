@@ -40,6 +40,10 @@ public:
     static void appendLog(const QString &text, int level);
     static bool sleep(qint64 ms);
     static bool canceled();
+    /** A port call failed: the runner looks whether the unit's line went away. */
+    static void portFailed();
+    /** The script closed the unit's line itself (true) or opened it again (false). */
+    static void setLineClosedByScript(bool closed);
     /** Asks the operator; false when cancelled or the runner is going away. */
     static bool ask(const QString &question, const QStringList &fields, QStringList *answers);
 };
