@@ -33,6 +33,9 @@ public:
     bool takeReport() { return !m_reported.exchange(true); }
     void rearmReport() { m_reported = false; }
 
+    /** How long a script may go on once the line is lost: one that ignores the failures is stopped. */
+    static constexpr int kGraceMs = 3000;
+
     /** Whether the line behind this I/O handle went away (it is held open, but works no more). */
     static bool isGone(void *ioHandle);
 

@@ -350,13 +350,21 @@ cLuaState::sCall cLuaEnvironment::execTest(const QString &name)
         if (m_quit->load())
             break;
     }
-    if (locker.owns_lock() && m_lua)
+    if (locker.owns_lock() && m_lua) {
         call = m_lua->call("zt_exec_test", {name.toLocal8Bit()});
+        m_lua->clearLimits();
+    }
     if (!locker.owns_lock() || !call.called) {
         call.code = LUA_ERRRUN;
         call.error = QStringLiteral("no test environment");
     }
     return call;
+}
+
+void cLuaEnvironment::limitRunningScript(qint64 ms)
+{
+    if (m_lua)
+        m_lua->setDeadline(ms);
 }
 
 void cLuaEnvironment::limitOutsideCall()

@@ -341,8 +341,13 @@ bool cZtApi::canceled()
 
 void cZtApi::portFailed()
 {
-    if (cTestRunner *runner = cRunnerShared::instance())
-        runner->m_line.check(runner->device());
+    cTestRunner *runner = cRunnerShared::instance();
+    if (!runner)
+        return;
+    const bool known = runner->m_line.isLost();
+    // A script that ignores the failures would otherwise go on for as long as it likes.
+    if (runner->m_line.check(runner->device()) && !known)
+        runner->m_lua.limitRunningScript(cLineWatch::kGraceMs);
 }
 
 void cZtApi::setLineClosedByScript(bool closed)

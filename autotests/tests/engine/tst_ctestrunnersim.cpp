@@ -81,10 +81,13 @@ local function sleep_until_flag()
   end
   zt.set_status_ok('the line stayed') return true
 end
-local bodies = { Reader = read_until_gone, Sleeper = sleep_until_flag,
+local function ignore_failures()
+  while true do zt.serial_read(handles.serial, 256, 20) end
+end
+local bodies = { Reader = read_until_gone, Sleeper = sleep_until_flag, Stubborn = ignore_failures,
                  Next = function() zt.set_status_ok('fine') return true end }
 bodies.Last = bodies.Next
-function zt_enumerate_tests() return { 'Reader', 'Sleeper', 'Next', 'Last' } end
+function zt_enumerate_tests() return { 'Reader', 'Sleeper', 'Next', 'Last', 'Stubborn' } end
 function zt_exec_test(name) zt.log('vanish point ' .. name) return bodies[name]() end
 )lua");
 
@@ -336,6 +339,8 @@ void tst_cTestRunnerSim::unitVanishes_data()
     QTest::newRow("during a serial read") << 0 << false;
     QTest::newRow("during a sleep") << 1 << false;
     QTest::newRow("between tests") << 0 << true;
+    // Stopped once the line has been lost for a while.
+    QTest::newRow("script ignoring the failures") << 4 << false;
 }
 
 // The unit goes away as when its cable is pulled: the test that meets it ends in error, the
@@ -349,7 +354,7 @@ void tst_cTestRunnerSim::unitVanishes()
                    ("FLAG = " + cRunnerFixture::luaString(flag) + kVanishTests).toUtf8());
     QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
     QCOMPARE(f->start(simDevice(), true), 0);
-    QCOMPARE(f->fillModel(), QStringList({"Reader", "Sleeper", "Next", "Last"}));
+    QCOMPARE(f->fillModel(), QStringList({"Reader", "Sleeper", "Next", "Last", "Stubborn"}));
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
     QVERIFY(finished.isValid());
     const QList<cTestHandle> batch{f->handle(vanishing), f->handle(2), f->handle(3)};
@@ -389,7 +394,7 @@ void tst_cTestRunnerSim::unitVanishes()
     QVERIFY(deinited.wait(10000));
     QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
     QCOMPARE(f->start(simDevice(), true), 0);
-    QCOMPARE(f->fillModel().size(), 4);
+    QCOMPARE(f->fillModel().size(), 5);
     finished.clear();
     QFile(flag).open(QIODevice::WriteOnly);
     f->queue(1);
