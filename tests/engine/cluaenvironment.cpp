@@ -178,6 +178,10 @@ bool cLuaEnvironment::setUpLocked(const sSetUp &setUp)
                 return false;
             // 13.
             m_lua->setGlobalBool("zt_already_in_cli_mode", true);
+        } else if (cLineWatch::isGone(handle)) {
+            // The local tests stand in for a unit without transfer mode, not for one that is gone.
+            note(cLineWatch::lostInSetUpMessage(unit.name), LogError);
+            return false;
         }
     }
     // 14. local tests

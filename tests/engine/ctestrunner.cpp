@@ -251,7 +251,7 @@ void cTestRunner::setDevice(const sIODevice &device)
 bool cTestRunner::cancelQuery() const
 {
     // A lost line cancels too: scripts and plug-in calls waiting on the unit stop at once.
-    return cRunnerShared::cancelRule(m_quit.load()) || m_line.isLost();
+    return cRunnerShared::cancelRule(m_quit.load()) || m_line.check(device());
 }
 
 bool cTestRunner::sleepFor(qint64 ms)

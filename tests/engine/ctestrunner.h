@@ -144,7 +144,8 @@ private:
     std::atomic<bool> m_rebootOnClose{false};
     std::unique_ptr<cContext> m_callContext;
     cUnitChannel m_unit;
-    cLineWatch m_line;
+    // The cancel query, a const look, notices a lost line too.
+    mutable cLineWatch m_line;
 
     cSleeper m_sleeper{&m_quit};
 

@@ -334,20 +334,27 @@ bool cZtApi::sleep(qint64 ms)
 
 bool cZtApi::canceled()
 {
-    if (cTestRunner *runner = cRunnerShared::instance())
-        return runner->cancelQuery();
-    return false;
-}
-
-void cZtApi::portFailed()
-{
     cTestRunner *runner = cRunnerShared::instance();
     if (!runner)
-        return;
+        return false;
+    watchLine(runner);
+    return runner->cancelQuery();
+}
+
+// Plug-in calls fail without passing here, so scripts that only use them learn of a lost
+// line when they ask was_canceled.
+void cZtApi::watchLine(cTestRunner *runner)
+{
     const bool known = runner->m_line.isLost();
     // A script that ignores the failures would otherwise go on for as long as it likes.
     if (runner->m_line.check(runner->device()) && !known)
         runner->m_lua.limitRunningScript(cLineWatch::kGraceMs);
+}
+
+void cZtApi::portFailed()
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        watchLine(runner);
 }
 
 void cZtApi::setLineClosedByScript(bool closed)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class cTestRunner;
 struct lua_State;
 
 /** How the zt functions raise their errors. */
@@ -46,4 +47,8 @@ public:
     static void setLineClosedByScript(bool closed);
     /** Asks the operator; false when cancelled or the runner is going away. */
     static bool ask(const QString &question, const QStringList &fields, QStringList *answers);
+
+private:
+    /** On the thread inside the script: whether the unit's line went away meanwhile. */
+    static void watchLine(cTestRunner *runner);
 };

@@ -84,10 +84,18 @@ end
 local function ignore_failures()
   while true do zt.serial_read(handles.serial, 256, 20) end
 end
+-- As the unit's package polls the network: through the unit plug-in, until canceled.
+local function command_until_canceled()
+  while not zt.was_canceled() do
+    unit.command('ECHO x', 2000)
+    zt.sleep(50)
+  end
+  zt.set_status_warn('canceled') return true
+end
 local bodies = { Reader = read_until_gone, Sleeper = sleep_until_flag, Stubborn = ignore_failures,
-                 Next = function() zt.set_status_ok('fine') return true end }
+                 Commander = command_until_canceled, Next = function() zt.set_status_ok('fine') return true end }
 bodies.Last = bodies.Next
-function zt_enumerate_tests() return { 'Reader', 'Sleeper', 'Next', 'Last', 'Stubborn' } end
+function zt_enumerate_tests() return { 'Reader', 'Sleeper', 'Next', 'Last', 'Stubborn', 'Commander' } end
 function zt_exec_test(name) zt.log('vanish point ' .. name) return bodies[name]() end
 )lua");
 
@@ -341,6 +349,7 @@ void tst_cTestRunnerSim::unitVanishes_data()
     QTest::newRow("between tests") << 0 << true;
     // Stopped once the line has been lost for a while.
     QTest::newRow("script ignoring the failures") << 4 << false;
+    QTest::newRow("during unit commands") << 5 << false;
 }
 
 // The unit goes away as when its cable is pulled: the test that meets it ends in error, the
@@ -354,7 +363,7 @@ void tst_cTestRunnerSim::unitVanishes()
                    ("FLAG = " + cRunnerFixture::luaString(flag) + kVanishTests).toUtf8());
     QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
     QCOMPARE(f->start(simDevice(), true), 0);
-    QCOMPARE(f->fillModel(), QStringList({"Reader", "Sleeper", "Next", "Last", "Stubborn"}));
+    QCOMPARE(f->fillModel(), QStringList({"Reader", "Sleeper", "Next", "Last", "Stubborn", "Commander"}));
     QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
     QVERIFY(finished.isValid());
     const QList<cTestHandle> batch{f->handle(vanishing), f->handle(2), f->handle(3)};
@@ -394,7 +403,7 @@ void tst_cTestRunnerSim::unitVanishes()
     QVERIFY(deinited.wait(10000));
     QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
     QCOMPARE(f->start(simDevice(), true), 0);
-    QCOMPARE(f->fillModel().size(), 5);
+    QCOMPARE(f->fillModel().size(), 6);
     finished.clear();
     QFile(flag).open(QIODevice::WriteOnly);
     f->queue(1);
