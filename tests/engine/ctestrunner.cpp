@@ -380,6 +380,7 @@ void cTestRunner::doDeinit()
     cRunnerShared::setAction(cRunnerShared::ActionIdle);
     m_actions.wake();
     m_unit.setCommand(nullptr);
+    m_line.reset();
     emit deinitFinished(ok ? 0 : 2);
 }
 

@@ -124,6 +124,7 @@ private slots:
     void unitVanishes_data();
     void unitVanishes();
     void unitVanishesWhileWaitedFor();
+    void lineClosedByScriptIsNotLost();
 
 private:
     bool startSim(const QStringList &options);
@@ -427,6 +428,28 @@ void tst_cTestRunnerSim::unitVanishesWhileWaitedFor()
     QCOMPARE(inited.first().first().toInt(), 2);
     QVERIFY(f->logged(QStringLiteral("Connection to device 'ZOVAN-SIM' lost while it was being set up: "
                                      "its serial line closed (cable pulled or unit switched off)."), 3));
+}
+
+// A script may close and reopen the line itself; its failing calls meanwhile are no loss.
+void tst_cTestRunnerSim::lineClosedByScriptIsNotLost()
+{
+    QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
+    f->writeTests({{QStringLiteral("Closes"), QStringLiteral(
+                       "local h = handles.serial\n"
+                       "zt.serial_close(h)\n"
+                       "local readable = zt.serial_read(h, 16, 10)\n"
+                       "local reopened = zt.serial_open(h)\n"
+                       "zt.set_status_ok(tostring(readable) .. ' ' .. tostring(reopened)) return true")},
+                   {QStringLiteral("Writes"), QStringLiteral(
+                       "zt.set_status_ok(tostring(zt.serial_write(handles.serial, '\\r\\n'))) return true")}});
+    QCOMPARE(f->start(simDevice(), true), 0);
+    QCOMPARE(f->fillModel().size(), 2);
+    QCOMPARE(runAll(), 2);
+    QTRY_COMPARE(f->state(1), int(testmodel::StateOk));
+    QCOMPARE(f->details(0), QStringLiteral("false true"));
+    QCOMPARE(f->state(0), int(testmodel::StateOk));
+    QCOMPARE(f->details(1), QStringLiteral("true"));
+    QVERIFY(f->logsWith(QStringLiteral("lost")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_cTestRunnerSim)
