@@ -9,7 +9,8 @@
 /**
  * Tells when the unit's serial line went away under the runner (a cable pulled, a unit
  * switched off). The port library only notices it when a call on the line fails, so the
- * runner asks after failures and between tests; a line that a script closed itself is not lost.
+ * runner asks after failed calls, whenever a script or plug-in asks whether to cancel, and
+ * after each test. A line that a script closed itself is not lost.
  */
 class cLineWatch
 {
