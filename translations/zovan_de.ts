@@ -373,6 +373,21 @@ Sollen sie überschrieben werden?</translation>
     </message>
 </context>
 <context>
+    <name>cLineWatch</name>
+    <message>
+        <source>Connection to device &apos;%1&apos; lost: its serial line closed (cable pulled or unit switched off). The remaining tests are canceled; disconnect, check the cable and connect again.</source>
+        <translation>Verbindung zum Gerät &apos;%1&apos; verloren: Seine serielle Leitung wurde geschlossen (Kabel gezogen oder Gerät ausgeschaltet). Die übrigen Tests werden abgebrochen; trennen Sie die Verbindung, prüfen Sie das Kabel und verbinden Sie erneut.</translation>
+    </message>
+    <message>
+        <source>Connection to device &apos;%1&apos; lost while it was being set up: its serial line closed (cable pulled or unit switched off).</source>
+        <translation>Verbindung zum Gerät &apos;%1&apos; während der Einrichtung verloren: Seine serielle Leitung wurde geschlossen (Kabel gezogen oder Gerät ausgeschaltet).</translation>
+    </message>
+    <message>
+        <source>The unit&apos;s serial line was lost</source>
+        <translation>Die serielle Leitung des Geräts ging verloren</translation>
+    </message>
+</context>
+<context>
     <name>cLocalFSView</name>
     <message>
         <source>Copy selected</source>

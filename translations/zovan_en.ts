@@ -371,6 +371,21 @@ Overwrite them?</source>
     </message>
 </context>
 <context>
+    <name>cLineWatch</name>
+    <message>
+        <source>Connection to device &apos;%1&apos; lost: its serial line closed (cable pulled or unit switched off). The remaining tests are canceled; disconnect, check the cable and connect again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection to device &apos;%1&apos; lost while it was being set up: its serial line closed (cable pulled or unit switched off).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The unit&apos;s serial line was lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>cLocalFSView</name>
     <message>
         <source>Copy selected</source>

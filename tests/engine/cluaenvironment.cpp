@@ -3,6 +3,7 @@
 #include "platform/plugman/iplugman.h"
 #include "platform/plugman/plugintables.h"
 #include "platform/port/port.h"
+#include "tests/engine/clinewatch.h"
 #include "tests/engine/crunnershared.h"
 #include "tests/engine/cunitchannel.h"
 #include "tests/engine/cztapi.h"
@@ -177,6 +178,10 @@ bool cLuaEnvironment::setUpLocked(const sSetUp &setUp)
                 return false;
             // 13.
             m_lua->setGlobalBool("zt_already_in_cli_mode", true);
+        } else if (cLineWatch::isGone(handle)) {
+            // The local tests stand in for a unit without transfer mode, not for one that is gone.
+            note(cLineWatch::lostInSetUpMessage(unit.name), LogError);
+            return false;
         }
     }
     // 14. local tests
@@ -278,6 +283,11 @@ bool cLuaEnvironment::loadUnitPackage(const sSetUp &setUp, void *ioHandle, const
     QByteArray chunk;
     switch (setUp.channel->fetchPackage(pm::get(false)->resPlugin(unit), ioHandle, unit, &chunk)) {
     case cUnitChannel::Missing:
+        // The local tests stand in for a package the unit lacks, not for a unit that is gone.
+        if (cLineWatch::isGone(ioHandle)) {
+            note(cLineWatch::lostInSetUpMessage(unit.name), LogError);
+            return false;
+        }
         setUpError(QStringLiteral("can't load tests from device, using local tests"), LogWarning);
         return true;
     case cUnitChannel::TooLarge:
@@ -344,13 +354,21 @@ cLuaState::sCall cLuaEnvironment::execTest(const QString &name)
         if (m_quit->load())
             break;
     }
-    if (locker.owns_lock() && m_lua)
+    if (locker.owns_lock() && m_lua) {
         call = m_lua->call("zt_exec_test", {name.toLocal8Bit()});
+        m_lua->clearLimits();
+    }
     if (!locker.owns_lock() || !call.called) {
         call.code = LUA_ERRRUN;
         call.error = QStringLiteral("no test environment");
     }
     return call;
+}
+
+void cLuaEnvironment::limitRunningScript(qint64 ms)
+{
+    if (m_lua)
+        m_lua->setDeadline(ms);
 }
 
 void cLuaEnvironment::limitOutsideCall()

@@ -51,6 +51,11 @@ public:
 
     /** Runs zt_exec_test with the test's name; waits for the lock until quit is set. */
     cLuaState::sCall execTest(const QString &name);
+    /**
+     * The script running now may go on for ms milliseconds more and is stopped after that.
+     * Only from inside a call, on the thread that runs it; execTest lifts the limit after.
+     */
+    void limitRunningScript(qint64 ms);
 
     /**
      * From another thread: the names zt_enumerate_tests lists. failure tells why none could

@@ -104,6 +104,22 @@ void cTestQueue::cancelAll()
     ++m_generation;
 }
 
+qint64 cTestQueue::dropPending()
+{
+    QMutexLocker locker(&m_lock);
+    qint64 runs = m_queue.size();
+    if (m_batchActive && m_remainingRuns > 0)
+        runs += qint64(m_remainingRuns) * m_batch.size();
+    for (cTestHandle &test : m_queue)
+        test.exchangeStatus({StateQueued}, StateCanceled);
+    m_queue.clear();
+    m_batch.clear();
+    m_remainingRuns = 1;
+    m_batchActive = false;
+    ++m_generation;
+    return runs;
+}
+
 bool cTestQueue::cancelAllSet() const
 {
     QMutexLocker locker(&m_lock);

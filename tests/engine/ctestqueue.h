@@ -45,6 +45,11 @@ public:
     /** Every queued test becomes canceled; the queue and the batch are dropped. */
     void cancelAll();
     bool cancelAllSet() const;
+    /**
+     * The unit went away: every queued test becomes canceled and the queue and the batch are
+     * dropped. Returns how many runs will not happen: the queued tests and the repeats left.
+     */
+    qint64 dropPending();
 
     /** True while a test is queued or running. */
     bool isBusy() const;

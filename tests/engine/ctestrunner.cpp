@@ -176,6 +176,7 @@ void cTestRunner::runTests(const QList<cTestHandle> &tests, int runs)
 {
     if (runs < 1)
         return;
+    m_line.rearmReport();
     m_queue.startBatch(tests, runs);
     clearResults();
     m_queue.enqueueAll(tests);
@@ -184,6 +185,7 @@ void cTestRunner::runTests(const QList<cTestHandle> &tests, int runs)
 void cTestRunner::queueTest(const QModelIndex &name, const QModelIndex &status, const QModelIndex &time,
                             const QModelIndex &info, const QModelIndex &statistics)
 {
+    m_line.rearmReport();
     m_queue.enqueue(cTestHandle(name, status, time, info, statistics));
 }
 
@@ -248,7 +250,8 @@ void cTestRunner::setDevice(const sIODevice &device)
 
 bool cTestRunner::cancelQuery() const
 {
-    return cRunnerShared::cancelRule(m_quit.load());
+    // A lost line cancels too: scripts and plug-in calls waiting on the unit stop at once.
+    return cRunnerShared::cancelRule(m_quit.load()) || m_line.check(device());
 }
 
 bool cTestRunner::sleepFor(qint64 ms)
@@ -326,6 +329,7 @@ void cTestRunner::doInit()
     clearResults();
     cRunnerShared::setErrorSeen(false);
     cRunnerShared::setStopRequest(false);
+    m_line.reset();
     bool ok = false;
     bool stopped = false;
     {
@@ -376,6 +380,7 @@ void cTestRunner::doDeinit()
     cRunnerShared::setAction(cRunnerShared::ActionIdle);
     m_actions.wake();
     m_unit.setCommand(nullptr);
+    m_line.reset();
     emit deinitFinished(ok ? 0 : 2);
 }
 
@@ -447,11 +452,49 @@ void cTestRunner::settleCanceled(cTestHandle &test)
     emit testsCanceled();
 }
 
+void cTestRunner::settleLost(cTestHandle &test, const QString &name)
+{
+    test.setStatus(StateError);
+    test.setDetails(cLineWatch::lostDetails(test.details()));
+    reportLost();
+    test.markEnded();
+    m_results.reportFinished(test, name);
+    emit testFinished();
+    dropPending();
+}
+
+void cTestRunner::dropPending()
+{
+    // Callers that count the runs they asked for (the command-line tool) see each of them end.
+    const qint64 dropped = m_queue.dropPending();
+    for (qint64 i = 0; i < dropped; ++i)
+        emit testFinished();
+    if (dropped > 0)
+        emit testsCanceled();
+}
+
+void cTestRunner::reportLost()
+{
+    cRunnerShared::setErrorSeen(true);
+    if (!m_line.takeReport())
+        return;
+    const QString message = cLineWatch::lostMessage(device().name);
+    note(message, LogError);
+    m_results.appendLog(message, LogError);
+}
+
 void cTestRunner::runOneTest(cTestHandle test)
 {
     // Cancelled between being taken and being started: it does not run.
     if (test.status() == StateCanceling || m_queue.cancelAllSet()) {
         settleCanceled(test);
+        return;
+    }
+    // Nothing runs on a line known to be lost: the test is canceled, and so is what waits.
+    if (m_line.isLost() && m_line.check(device())) {
+        reportLost();
+        settleCanceled(test);
+        dropPending();
         return;
     }
     const QString name = test.name();
@@ -474,6 +517,12 @@ void cTestRunner::runOneTest(cTestHandle test)
             noteTest(QStringLiteral("Error executing test '%1'").arg(name), LogError, name);
             test.exchangeStatus({StateNone, StateOk, StateError, StateWarning, StateQueued, StateRunning}, StateError);
         }
+    }
+
+    // The line went away under the test: that, not the script's verdict, is its outcome.
+    if (m_line.check(device())) {
+        settleLost(test, name);
+        return;
     }
 
     bool canceled = m_queue.cancelAllSet() || test.status() == StateCanceling || test.status() == StateCanceled;

@@ -2,6 +2,7 @@
 
 #include "platform/port/siodevice.h"
 #include "tests/engine/cactionqueue.h"
+#include "tests/engine/clinewatch.h"
 #include "tests/engine/cluaenvironment.h"
 #include "tests/engine/coperatorquestion.h"
 #include "tests/engine/crunnershared.h"
@@ -108,6 +109,9 @@ private:
     void testLoop();
     void runOneTest(cTestHandle test);
     void settleCanceled(cTestHandle &test);
+    void settleLost(cTestHandle &test, const QString &name);
+    void reportLost();
+    void dropPending();
     void repeatBatchIfDone();
     void reset(bool fatal);
     void stopThread();
@@ -140,6 +144,8 @@ private:
     std::atomic<bool> m_rebootOnClose{false};
     std::unique_ptr<cContext> m_callContext;
     cUnitChannel m_unit;
+    // The cancel query, a const look, notices a lost line too.
+    mutable cLineWatch m_line;
 
     cSleeper m_sleeper{&m_quit};
 

@@ -3,6 +3,7 @@
 #include "platform/plugman/iplugman.h"
 #include "platform/plugman/plugintables.h"
 #include "platform/port/port.h"
+#include "tests/engine/clinewatch.h"
 #include "tests/engine/testlog.h"
 
 #include <QElapsedTimer>
@@ -82,6 +83,11 @@ bool cUnitChannel::waitForApplication(void *ioHandle, const sIODevice &unit, con
             }
         } else {
             note(QStringLiteral("Failed to get app run state"), LogWarning);
+            // A unit that went away never answers: waiting out the start time would only hide it.
+            if (cLineWatch::isGone(ioHandle)) {
+                note(cLineWatch::lostInSetUpMessage(unit.name), LogError);
+                return false;
+            }
         }
         m_sleep(500);
         if (stopped()) {

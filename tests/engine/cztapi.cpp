@@ -334,9 +334,33 @@ bool cZtApi::sleep(qint64 ms)
 
 bool cZtApi::canceled()
 {
+    cTestRunner *runner = cRunnerShared::instance();
+    if (!runner)
+        return false;
+    watchLine(runner);
+    return runner->cancelQuery();
+}
+
+// Plug-in calls fail without passing here, so scripts that only use them learn of a lost
+// line when they ask was_canceled.
+void cZtApi::watchLine(cTestRunner *runner)
+{
+    const bool known = runner->m_line.isLost();
+    // A script that ignores the failures would otherwise go on for as long as it likes.
+    if (runner->m_line.check(runner->device()) && !known)
+        runner->m_lua.limitRunningScript(cLineWatch::kGraceMs);
+}
+
+void cZtApi::portFailed()
+{
     if (cTestRunner *runner = cRunnerShared::instance())
-        return runner->cancelQuery();
-    return false;
+        watchLine(runner);
+}
+
+void cZtApi::setLineClosedByScript(bool closed)
+{
+    if (cTestRunner *runner = cRunnerShared::instance())
+        runner->m_line.setClosedByScript(closed);
 }
 
 bool cZtApi::ask(const QString &question, const QStringList &fields, QStringList *answers)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class cTestRunner;
 struct lua_State;
 
 /** How the zt functions raise their errors. */
@@ -40,6 +41,14 @@ public:
     static void appendLog(const QString &text, int level);
     static bool sleep(qint64 ms);
     static bool canceled();
+    /** A port call failed: the runner looks whether the unit's line went away. */
+    static void portFailed();
+    /** The script closed the unit's line itself (true) or opened it again (false). */
+    static void setLineClosedByScript(bool closed);
     /** Asks the operator; false when cancelled or the runner is going away. */
     static bool ask(const QString &question, const QStringList &fields, QStringList *answers);
+
+private:
+    /** On the thread inside the script: whether the unit's line went away meanwhile. */
+    static void watchLine(cTestRunner *runner);
 };

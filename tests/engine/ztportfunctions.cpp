@@ -71,9 +71,12 @@ int checkPortArgs(lua_State *L, const char *function, const char *types)
                         .arg(QLatin1String(function), detail));
 }
 
-// The port library returns 1 for success and anything else for failure.
+// The port library returns 1 for success and anything else for failure. A failure may be
+// the first sign that the unit went away, so the runner is told.
 void pushStatus(lua_State *L, int status)
 {
+    if (status != 1)
+        cZtApi::portFailed();
     lua_pushboolean(L, status == 1 ? 1 : 0);
 }
 
@@ -88,7 +91,10 @@ int ztport::zSerialOpen(lua_State *L)
 {
     if (checkPortArgs(L, "serial_open", "") == kRaise)
         return kRaise;
-    pushStatus(L, port::open(handleArg(L)));
+    const int status = port::open(handleArg(L));
+    if (status == 1)
+        cZtApi::setLineClosedByScript(false);
+    pushStatus(L, status);
     return 1;
 }
 
@@ -96,7 +102,10 @@ int ztport::zSerialClose(lua_State *L)
 {
     if (checkPortArgs(L, "serial_close", "") == kRaise)
         return kRaise;
-    pushStatus(L, port::close(handleArg(L)));
+    const int status = port::close(handleArg(L));
+    if (status == 1)
+        cZtApi::setLineClosedByScript(true);
+    pushStatus(L, status);
     return 1;
 }
 

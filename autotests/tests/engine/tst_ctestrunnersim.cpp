@@ -59,6 +59,48 @@ function zt_exec_test(name)
 end
 )lua";
 
+// Tests that talk to the unit until its line goes away; FLAG names a file the test makes.
+const QString kVanishTests = QStringLiteral(R"lua(
+local function read_until_gone()
+  local from = os.time()
+  while os.time() - from < 30 do
+    if not zt.serial_read(handles.serial, 256, 50) then
+      zt.set_status_err('read failed') return false
+    end
+  end
+  zt.set_status_ok('the line stayed') return true
+end
+local function sleep_until_flag()
+  for i = 1, 1500 do
+    local f = io.open(FLAG)
+    if f then f:close() break end
+    zt.sleep(20)
+  end
+  if not zt.serial_write(handles.serial, 'ping\r\n') then
+    zt.set_status_err('write failed') return false
+  end
+  zt.set_status_ok('the line stayed') return true
+end
+local function ignore_failures()
+  while true do zt.serial_read(handles.serial, 256, 20) end
+end
+-- As the unit's package polls the network: through the unit plug-in, until canceled.
+local function command_until_canceled()
+  while not zt.was_canceled() do
+    unit.command('ECHO x', 2000)
+    zt.sleep(50)
+  end
+  zt.set_status_warn('canceled') return true
+end
+local bodies = { Reader = read_until_gone, Sleeper = sleep_until_flag, Stubborn = ignore_failures,
+                 Commander = command_until_canceled, Next = function() zt.set_status_ok('fine') return true end }
+bodies.Last = bodies.Next
+function zt_enumerate_tests() return { 'Reader', 'Sleeper', 'Next', 'Last', 'Stubborn', 'Commander' } end
+function zt_exec_test(name) zt.log('vanish point ' .. name) return bodies[name]() end
+)lua");
+
+const QString kLostMessage = QStringLiteral("Connection to device 'ZOVAN-SIM' lost");
+
 } // namespace
 
 class tst_cTestRunnerSim : public QObject
@@ -79,6 +121,10 @@ private slots:
     void stopWhileWaitingForUnit();
     void hardwareThroughHandles();
     void rebootOnClosePort();
+    void unitVanishes_data();
+    void unitVanishes();
+    void unitVanishesWhileWaitedFor();
+    void lineClosedByScriptIsNotLost();
 
 private:
     bool startSim(const QStringList &options);
@@ -293,6 +339,117 @@ void tst_cTestRunnerSim::rebootOnClosePort()
     QVERIFY(f->waitLogged(QStringLiteral("Trying to reboot device 'ZOVAN-SIM'")));
     QTRY_VERIFY_WITH_TIMEOUT(m_sim->stats().reboots > reboots, 15000);
     QCOMPARE(f->logsWith(QStringLiteral("Close port branch")).size(), 1);
+}
+
+void tst_cTestRunnerSim::unitVanishes_data()
+{
+    QTest::addColumn<int>("vanishing");  // the row of the test that meets the lost line
+    QTest::addColumn<bool>("betweenTests");
+    QTest::newRow("during a serial read") << 0 << false;
+    QTest::newRow("during a sleep") << 1 << false;
+    QTest::newRow("between tests") << 0 << true;
+    // Stopped once the line has been lost for a while.
+    QTest::newRow("script ignoring the failures") << 4 << false;
+    QTest::newRow("during unit commands") << 5 << false;
+}
+
+// The unit goes away as when its cable is pulled: the test that meets it ends in error, the
+// queued ones and the repeats are canceled, and a unit that comes back can be connected again.
+void tst_cTestRunnerSim::unitVanishes()
+{
+    QFETCH(int, vanishing);
+    QFETCH(bool, betweenTests);
+    const QString flag = f->path(QStringLiteral("tests"), QStringLiteral("flag"));
+    f->writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"),
+                   ("FLAG = " + cRunnerFixture::luaString(flag) + kVanishTests).toUtf8());
+    QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
+    QCOMPARE(f->start(simDevice(), true), 0);
+    QCOMPARE(f->fillModel(), QStringList({"Reader", "Sleeper", "Next", "Last", "Stubborn", "Commander"}));
+    QSignalSpy finished(f->relay(), &cRunnerRelay::testFinished);
+    QVERIFY(finished.isValid());
+    const QList<cTestHandle> batch{f->handle(vanishing), f->handle(2), f->handle(3)};
+    if (betweenTests) {
+        f->runner()->runTests({f->handle(2)}, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QTRY_VERIFY(!f->runner()->isBusy());
+        m_sim->stop();
+        finished.clear();
+    }
+    f->runner()->runTests(batch, 2);
+    if (!betweenTests) {
+        QVERIFY(f->waitLogged(QStringLiteral("vanish point ") + f->handle(vanishing).name()));
+        m_sim->stop();
+        QFile(flag).open(QIODevice::WriteOnly);
+    }
+
+    // Every run of the batch ends: the one that met the loss, the rest canceled.
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 6, 20000);
+    QTRY_VERIFY(!f->runner()->isBusy());
+    QCOMPARE(f->state(vanishing), int(testmodel::StateError));
+    QVERIFY2(f->details(vanishing).startsWith(QStringLiteral("The unit's serial line was lost")),
+             qPrintable(f->details(vanishing)));
+    QCOMPARE(f->state(2), int(testmodel::StateCanceled));
+    QCOMPARE(f->state(3), int(testmodel::StateCanceled));
+    QVERIFY(f->runner()->hasErrors());
+    QVERIFY(f->runner()->statisticsText().contains(f->handle(vanishing).name()
+                                                   + QStringLiteral(":\n    run count - 1\n    ok - 0\n")));
+    QCOMPARE(f->logsWith(kLostMessage).size(), 1);
+    QCOMPARE(f->logsWith(kLostMessage).first().level, 3);
+    QVERIFY(f->runner()->logText().contains(kLostMessage));
+
+    // Disconnect, and connect again to the unit that came back on another line.
+    QSignalSpy deinited(f->relay(), &cRunnerRelay::deinitFinished);
+    QVERIFY(deinited.isValid());
+    f->runner()->deinit();
+    QVERIFY(deinited.wait(10000));
+    QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
+    QCOMPARE(f->start(simDevice(), true), 0);
+    QCOMPARE(f->fillModel().size(), 6);
+    finished.clear();
+    QFile(flag).open(QIODevice::WriteOnly);
+    f->queue(1);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    QTRY_COMPARE(f->state(1), int(testmodel::StateOk));
+    QCOMPARE(f->details(1), QStringLiteral("the line stayed"));
+}
+
+// The set-up polls the unit until it runs; a unit that goes away meanwhile ends the set-up.
+void tst_cTestRunnerSim::unitVanishesWhileWaitedFor()
+{
+    QVERIFY(startSim({QStringLiteral("ready-ms=600000")}));
+    f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
+    f->makeRunner(true);
+    QSignalSpy inited(f->relay(), &cRunnerRelay::initFinished);
+    QVERIFY(inited.isValid());
+    f->runner()->init(simDevice(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(polls() > 0, 20000);
+    m_sim->stop();
+    QVERIFY(inited.wait(20000));
+    QCOMPARE(inited.first().first().toInt(), 2);
+    QVERIFY(f->logged(QStringLiteral("Connection to device 'ZOVAN-SIM' lost while it was being set up: "
+                                     "its serial line closed (cable pulled or unit switched off)."), 3));
+}
+
+// A script may close and reopen the line itself; its failing calls meanwhile are no loss.
+void tst_cTestRunnerSim::lineClosedByScriptIsNotLost()
+{
+    QVERIFY(startSim({QStringLiteral("ready-ms=100"), QStringLiteral("package=none")}));
+    f->writeTests({{QStringLiteral("Closes"), QStringLiteral(
+                       "local h = handles.serial\n"
+                       "zt.serial_close(h)\n"
+                       "local readable = zt.serial_read(h, 16, 10)\n"
+                       "local reopened = zt.serial_open(h)\n"
+                       "zt.set_status_ok(tostring(readable) .. ' ' .. tostring(reopened)) return true")},
+                   {QStringLiteral("Writes"), QStringLiteral(
+                       "zt.set_status_ok(tostring(zt.serial_write(handles.serial, '\\r\\n'))) return true")}});
+    QCOMPARE(f->start(simDevice(), true), 0);
+    QCOMPARE(f->fillModel().size(), 2);
+    QCOMPARE(runAll(), 2);
+    QTRY_COMPARE(f->state(1), int(testmodel::StateOk));
+    QCOMPARE(f->details(0), QStringLiteral("false true"));
+    QCOMPARE(f->state(0), int(testmodel::StateOk));
+    QCOMPARE(f->details(1), QStringLiteral("true"));
+    QVERIFY(f->logsWith(QStringLiteral("lost")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_cTestRunnerSim)

@@ -56,6 +56,27 @@ function zt_enumerate_tests() return order end
 function zt_exec_test(name) return bodies[name]() end
 )lua";
 
+// Talks to the unit's command line until the line fails or the operator cancels; progress
+// counts the answers.
+const QByteArray kLineTests = R"lua(
+local order = { 'Reads', 'Quick', 'Next', 'Last' }
+local bodies = {}
+bodies.Reads = function()
+  local got = 0
+  while not zt.was_canceled() do
+    zt.serial_write(devices.serial, '\r\n')
+    local ok, n = zt.serial_read(devices.serial, 256, 50)
+    if not ok then zt.set_status_err('read failed') return false end
+    if n > 0 then got = got + 1 zt.progress(math.min(got, 99)) end
+  end
+  return true
+end
+bodies.Quick = function() zt.set_status_ok('fine') return true end
+bodies.Next, bodies.Last = bodies.Quick, bodies.Quick
+function zt_enumerate_tests() return order end
+function zt_exec_test(name) return bodies[name]() end
+)lua";
+
 } // namespace
 
 /** The workbench with the real runner against the simulated unit on a pseudo-terminal. */
@@ -71,10 +92,12 @@ private slots:
 
     void connectRunCancelAskDisconnect();
     void failedSetUpShowsFail();
+    void unitVanishesAndComesBack();
 
 private:
     void writeScript(const QString &folder, const QString &file, const QByteArray &text);
     void connectUnit(int expectedCode);
+    bool startUnit();
     QModelIndex cell(int row, int column) const { return m_window->model()->index(row, column); }
     int state(int row) const { return cell(row, StatusColumn).data(StateRole).toInt(); }
     QModelIndex viewIndex(int row) const
@@ -97,9 +120,17 @@ void tst_cTestWorkbenchSim::initTestCase()
     QSettings().clear();
     // As in the application: the log engine is made in the GUI thread before any worker logs.
     QVERIFY(logs::get());
+    QVERIFY(startUnit());
+}
+
+// A simulated unit on a new pseudo-terminal, offered in place of the last one.
+bool tst_cTestWorkbenchSim::startUnit()
+{
+    if (!m_unit.id.isEmpty())
+        port::unregisterUnit(m_unit.id);
     m_sim = std::make_unique<cSimulatedUnit>();
-    QVERIFY(m_sim->setOptions({ QStringLiteral("ready-ms=0"), QStringLiteral("package=none") }));
-    QVERIFY(m_sim->start());
+    if (!m_sim->setOptions({ QStringLiteral("ready-ms=0"), QStringLiteral("package=none") }) || !m_sim->start())
+        return false;
     const QString adapter = QStringLiteral("sim:") + m_sim->adapterSocketPath();
     m_unit.id = m_sim->ptyPath();
     m_unit.name = QStringLiteral("ZOVAN-SIM");
@@ -107,6 +138,7 @@ void tst_cTestWorkbenchSim::initTestCase()
                        sIOSubDevice{ nullptr, QStringLiteral("gpio"), QStringLiteral("gpio"), adapter, {} },
                        sIOSubDevice{ nullptr, QStringLiteral("i2c"), QStringLiteral("i2c"), adapter, {} } };
     port::registerUnit(m_unit);
+    return true;
 }
 
 void tst_cTestWorkbenchSim::cleanupTestCase()
@@ -241,6 +273,46 @@ void tst_cTestWorkbenchSim::failedSetUpShowsFail()
     QVERIFY(m_window->connectAction()->isEnabled());
     QVERIFY(!m_window->disconnectAction()->isEnabled());
     QCOMPARE(m_window->model()->rowCount(), 0);
+}
+
+// The cable is pulled while tests run: the page ends them, and once the unit is back the
+// operator disconnects and connects again without restarting anything.
+void tst_cTestWorkbenchSim::unitVanishesAndComesBack()
+{
+    writeScript(QStringLiteral("tests"), QStringLiteral("tests.lua"), kLineTests);
+    connectUnit(0);
+    cTestView *view = m_window->view();
+    for (int row : { 0, 2, 3 })
+        m_window->model()->setData(cell(row, NameColumn), int(Qt::Checked), Qt::CheckStateRole);
+    view->action(cTestView::RunChecked)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(cell(0, StatusColumn).data(ProgressRole).toInt() > 0, kWaitMs);
+
+    m_sim->stop();
+    QTRY_COMPARE_WITH_TIMEOUT(state(0), int(StateError), kWaitMs);
+    QTRY_COMPARE(state(2), int(StateCanceled));
+    QTRY_COMPARE(state(3), int(StateCanceled));
+    QVERIFY(cell(0, InfoColumn).data(DetailsRole).toString().startsWith(QStringLiteral("The unit's serial line was lost")));
+    QVERIFY(m_window->runner()->logText().contains(QStringLiteral("Connection to device 'ZOVAN-SIM' lost")));
+    QTRY_VERIFY(view->action(cTestView::RunAll)->isEnabled());
+    QVERIFY(m_window->disconnectAction()->isEnabled());
+
+    m_window->disconnectAction()->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->model()->rowCount(), 0, kWaitMs);
+    QTRY_VERIFY(m_window->connectAction()->isEnabled());
+
+    QVERIFY(startUnit());
+    // The new line may reuse the old one's name; its adapter socket is new.
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->portSelector()->currentDevice().devices.value(1).id, m_unit.devices.at(1).id,
+                              kWaitMs);
+    m_window->connectAction()->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->model()->rowCount(), 4, kWaitMs);
+    QVERIFY(m_window->disconnectAction()->isEnabled());
+    // The line of the unit that came back delivers again.
+    view->runTest(viewIndex(0));
+    QTRY_VERIFY_WITH_TIMEOUT(cell(0, StatusColumn).data(ProgressRole).toInt() > 3, kWaitMs);
+    view->setCurrentIndex(viewIndex(0));
+    view->action(cTestView::StopCurrent)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(state(0), int(StateCanceled), kWaitMs);
 }
 
 QTEST_MAIN(tst_cTestWorkbenchSim)
