@@ -1,4 +1,5 @@
 #include "cfsrunnerfixture.h"
+#include "filestesthelpers.h"
 
 #include "files/ui/cdevicefsmodel.h"
 #include "files/ui/cdevicefsview.h"
@@ -27,23 +28,8 @@ namespace {
 
 const char *const kUnitFilesType = "application/x-zovan-unit-files";
 
-// Answers the next message box with button, once it is shown.
-void answerNextBox(QMessageBox::StandardButton button, bool *asked)
-{
-    QTimer::singleShot(0, [=] {
-        auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return answerNextBox(button, asked);
-        *asked = true;
-        box->button(button)->click();
-    });
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
+using filestest::answerNextBox;
+using filestest::writeFile;
 
 // The content of path, or an empty text when there is no such file.
 QString content(const QString &path)

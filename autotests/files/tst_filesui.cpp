@@ -1,4 +1,5 @@
 #include "cfsrunnerfixture.h"
+#include "filestesthelpers.h"
 
 #include "files/ui/cdevicefsmodel.h"
 #include "files/ui/cdevicefsview.h"
@@ -51,23 +52,8 @@ sDeviceFSEntry entry(const QString &name, bool dir, qint64 size = 0)
     return e;
 }
 
-// Answers the next message box with button, once it is shown.
-void answerNextBox(QMessageBox::StandardButton button, bool *asked)
-{
-    QTimer::singleShot(0, [=] {
-        auto box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return answerNextBox(button, asked);
-        *asked = true;
-        box->button(button)->click();
-    });
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
+using filestest::answerNextBox;
+using filestest::writeFile;
 
 } // namespace
 

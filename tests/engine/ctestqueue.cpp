@@ -95,18 +95,17 @@ void cTestQueue::cancelAll()
 {
     QMutexLocker locker(&m_lock);
     m_cancelAll = true;
-    for (cTestHandle &test : m_queue)
-        test.exchangeStatus({StateQueued}, StateCanceled);
-    m_queue.clear();
-    m_batch.clear();
-    m_remainingRuns = 1;
-    m_batchActive = false;
-    ++m_generation;
+    dropPendingLocked();
 }
 
 qint64 cTestQueue::dropPending()
 {
     QMutexLocker locker(&m_lock);
+    return dropPendingLocked();
+}
+
+qint64 cTestQueue::dropPendingLocked()
+{
     qint64 runs = m_queue.size();
     if (m_batchActive && m_remainingRuns > 0)
         runs += qint64(m_remainingRuns) * m_batch.size();

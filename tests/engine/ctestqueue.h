@@ -75,6 +75,8 @@ public:
 
 private:
     void enqueueLocked(const cTestHandle &test);
+    /** Cancels the queued tests, drops queue and batch; the runs that will not happen. */
+    qint64 dropPendingLocked();
 
     mutable QMutex m_lock;
     QList<cTestHandle> m_queue;

@@ -118,12 +118,12 @@ private slots:
     void packageFromUnit();
     void badPackage_data();
     void badPackage();
-    void stopWhileWaitingForUnit();
+    void waitForUnitEnds_data();
+    void waitForUnitEnds();
     void hardwareThroughHandles();
     void rebootOnClosePort();
     void unitVanishes_data();
     void unitVanishes();
-    void unitVanishesWhileWaitedFor();
     void lineClosedByScriptIsNotLost();
 
 private:
@@ -298,8 +298,19 @@ void tst_cTestRunnerSim::badPackage()
     QCOMPARE(f->runner()->enumerateTests(), tests);
 }
 
-void tst_cTestRunnerSim::stopWhileWaitingForUnit()
+void tst_cTestRunnerSim::waitForUnitEnds_data()
 {
+    QTest::addColumn<bool>("unitVanishes");
+    QTest::addColumn<int>("code");
+    QTest::newRow("operator stops") << false << 3;
+    QTest::newRow("unit goes away") << true << 2;
+}
+
+// The set-up polls the unit until it runs; an operator's stop or a unit that goes away ends it.
+void tst_cTestRunnerSim::waitForUnitEnds()
+{
+    QFETCH(bool, unitVanishes);
+    QFETCH(int, code);
     QVERIFY(startSim({QStringLiteral("ready-ms=600000")}));
     f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
     f->makeRunner(true);
@@ -307,9 +318,17 @@ void tst_cTestRunnerSim::stopWhileWaitingForUnit()
     QVERIFY(inited.isValid());
     f->runner()->init(simDevice(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(polls() > 0, 20000);
-    f->runner()->stopInitOrDeinitProcess();
-    QVERIFY(inited.wait(10000));
-    QCOMPARE(inited.first().first().toInt(), 3);
+    if (unitVanishes)
+        m_sim->stop();
+    else
+        f->runner()->stopInitOrDeinitProcess();
+    QVERIFY(inited.wait(20000));
+    QCOMPARE(inited.first().first().toInt(), code);
+    if (unitVanishes) {
+        QVERIFY(f->logged(QStringLiteral("Connection to device 'ZOVAN-SIM' lost while it was being set up: "
+                                         "its serial line closed (cable pulled or unit switched off)."), 3));
+        return;
+    }
     // The port was closed: a new runner can open it again.
     f->destroyRunner();
     cRunnerFixture again;
@@ -413,22 +432,6 @@ void tst_cTestRunnerSim::unitVanishes()
     QCOMPARE(f->details(1), QStringLiteral("the line stayed"));
 }
 
-// The set-up polls the unit until it runs; a unit that goes away meanwhile ends the set-up.
-void tst_cTestRunnerSim::unitVanishesWhileWaitedFor()
-{
-    QVERIFY(startSim({QStringLiteral("ready-ms=600000")}));
-    f->writeTests({{QStringLiteral("T"), QStringLiteral("return true")}});
-    f->makeRunner(true);
-    QSignalSpy inited(f->relay(), &cRunnerRelay::initFinished);
-    QVERIFY(inited.isValid());
-    f->runner()->init(simDevice(), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(polls() > 0, 20000);
-    m_sim->stop();
-    QVERIFY(inited.wait(20000));
-    QCOMPARE(inited.first().first().toInt(), 2);
-    QVERIFY(f->logged(QStringLiteral("Connection to device 'ZOVAN-SIM' lost while it was being set up: "
-                                     "its serial line closed (cable pulled or unit switched off)."), 3));
-}
 
 // A script may close and reopen the line itself; its failing calls meanwhile are no loss.
 void tst_cTestRunnerSim::lineClosedByScriptIsNotLost()
