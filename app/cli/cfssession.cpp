@@ -1,15 +1,12 @@
 #include "app/cli/cfssession.h"
 
+#include "app/cli/clilogmessages.h"
 #include "app/cli/cliunit.h"
 #include "app/cli/csignalwatcher.h"
 #include "app/common/embeddedunit.h"
 #include "files/core/cdevicefsrunner.h"
-#include "platform/logging/clogmodel.h"
-#include "platform/logging/ilogengine.h"
-#include "platform/logging/logs.h"
 #include "platform/port/port.h"
 
-#include <QAbstractItemModel>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -53,10 +50,7 @@ void cFsSession::start()
         if (m_runner)
             m_runner->cancelCopy();
     });
-    if (QAbstractItemModel *log = logs::get()->model(QStringLiteral("LOCAL"), QStringLiteral("ALL"))) {
-        connect(log, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex &, int first, int last) { onLogRows(first, last); });
-    }
+    forwardCliLogMessages(this, [this](int level, const QString &text) { onLogMessage(level, text); });
     QString why;
     if (!resolveDevice(&why)) {
         err(QStringLiteral("error: ") + why);
@@ -78,19 +72,11 @@ bool cFsSession::resolveDevice(QString *error)
     return resolveCliUnit(m_args.sim(), m_args.simOptions(), m_args.portId(), &m_device, &m_simStarted, error);
 }
 
-void cFsSession::onLogRows(int first, int last)
+void cFsSession::onLogMessage(int level, const QString &text)
 {
-    auto log = qobject_cast<QAbstractItemModel *>(sender());
-    if (!log)
-        return;
-    for (int row = first; row <= last; ++row) {
-        const QModelIndex text = log->index(row, cLogModel::TextColumn);
-        const int level = text.data(cLogModel::LevelRole).toInt();
-        if (level == 2 || level == 3) {
-            endProgressLine();
-            err(QStringLiteral("%1: %2").arg(level == 3 ? QStringLiteral("error") : QStringLiteral("warning"),
-                                             text.data().toString()));
-        }
+    if (level == 2 || level == 3) {
+        endProgressLine();
+        err(QStringLiteral("%1: %2").arg(level == 3 ? QStringLiteral("error") : QStringLiteral("warning"), text));
     }
 }
 

@@ -37,7 +37,7 @@ private:
     void onListed(const QString &path);
     void onProgress(quint8 total, quint8 current);
     void onCurrentFile(const QString &file);
-    void onLogRows(int first, int last);
+    void onLogMessage(int level, const QString &text);
     void startOperation();
     void classifyNext();
     void close(int exitCode);

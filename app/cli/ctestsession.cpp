@@ -1,19 +1,16 @@
 #include "app/cli/ctestsession.h"
 
+#include "app/cli/clilogmessages.h"
 #include "app/cli/cliunit.h"
 #include "app/cli/cconsoleprompt.h"
 #include "app/cli/csignalwatcher.h"
 #include "app/common/embeddedunit.h"
-#include "platform/logging/clogmodel.h"
-#include "platform/logging/ilogengine.h"
-#include "platform/logging/logs.h"
 #include "platform/port/port.h"
 #include "tests/engine/ctesthandle.h"
 #include "tests/engine/ctestrunner.h"
 #include "tests/engine/testroles.h"
 #include "tests/model/ctestmodel.h"
 
-#include <QAbstractItemModel>
 #include <QSet>
 
 #include <cstdio>
@@ -63,10 +60,7 @@ void cTestSession::start()
     connect(m_signals, &cSignalWatcher::interrupted, this, &cTestSession::onInterrupted);
 
     // Set-up problems reach the operator through the log engine; show them on stderr.
-    if (QAbstractItemModel *log = logs::get()->model(QStringLiteral("LOCAL"), QStringLiteral("ALL"))) {
-        connect(log, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex &, int first, int last) { onLogRows(first, last); });
-    }
+    forwardCliLogMessages(this, [this](int level, const QString &text) { onLogMessage(level, text); });
 
     QString why;
     if (!resolveDevice(&why)) {
@@ -124,25 +118,18 @@ bool cTestSession::resolveDevice(QString *error)
     return resolveCliUnit(m_args.sim(), m_args.simOptions(), m_args.portId(), &m_device, &m_simStarted, error);
 }
 
-void cTestSession::onLogRows(int first, int last)
+void cTestSession::onLogMessage(int level, const QString &text)
 {
-    auto *log = qobject_cast<QAbstractItemModel *>(sender());
-    if (!log)
-        return;
     // Once tests run, failures are the tests' own results; the port's messages about them
     // would only repeat them.
     if (m_state != Initialising && !m_args.verbose())
         return;
-    for (int row = first; row <= last; ++row) {
-        const QModelIndex text = log->index(row, cLogModel::TextColumn);
-        const int level = text.data(cLogModel::LevelRole).toInt();
-        if (level == 3)
-            err(QStringLiteral("error: ") + text.data().toString());
-        else if (level == 2)
-            err(QStringLiteral("warning: ") + text.data().toString());
-        else if (level == 1 && m_args.verbose())
-            err(text.data().toString());
-    }
+    if (level == 3)
+        err(QStringLiteral("error: ") + text);
+    else if (level == 2)
+        err(QStringLiteral("warning: ") + text);
+    else if (level == 1 && m_args.verbose())
+        err(text);
 }
 
 void cTestSession::onInitFinished(int code)

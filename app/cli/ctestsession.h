@@ -53,7 +53,7 @@ private:
     void onDeinitFinished(int code);
     void onInterrupted(int count);
     void onRunnerFault();
-    void onLogRows(int first, int last);
+    void onLogMessage(int level, const QString &text);
 
     bool chooseTests(const QStringList &available, QStringList *chosen, QString *error) const;
     void buildModel(const QStringList &names, const QStringList &chosen);

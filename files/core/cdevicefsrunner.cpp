@@ -342,9 +342,7 @@ void cDeviceFSRunner::readDirectory(const QString &path)
 
 void cDeviceFSRunner::download(const QStringList &files, const QString &localDir)
 {
-    m_total.store(unsigned(files.size()));
-    m_current.store(0);
-    m_cancel.store(false);
+    startCopy(files.size());
     bool allOk = true;
     const sResPlugin *plugin = m_plugin.load();
     const QByteArray portName = device().id.toLocal8Bit();
@@ -385,9 +383,7 @@ void cDeviceFSRunner::download(const QStringList &files, const QString &localDir
 
 void cDeviceFSRunner::upload(const QStringList &files, const QString &unitDir)
 {
-    m_total.store(unsigned(files.size()));
-    m_current.store(0);
-    m_cancel.store(false);
+    startCopy(files.size());
     bool allOk = true;
     const sResPlugin *plugin = m_plugin.load();
     const QByteArray portName = device().id.toLocal8Bit();
@@ -421,6 +417,13 @@ void cDeviceFSRunner::upload(const QStringList &files, const QString &unitDir)
         m_current.fetch_add(1);
     }
     finishCopy(allOk);
+}
+
+void cDeviceFSRunner::startCopy(qsizetype files)
+{
+    m_total.store(unsigned(files));
+    m_current.store(0);
+    m_cancel.store(false);
 }
 
 void cDeviceFSRunner::finishCopy(bool allOk)

@@ -89,6 +89,7 @@ private:
     void upload(const QStringList &files, const QString &unitDir);
     void removeTree(const QStringList &files, const QStringList &dirs);
     void createDirectory(const QString &path);
+    void startCopy(qsizetype files);
     void finishCopy(bool allOk);
     void fatalReset();
     void log(const QString &text, int level) const;

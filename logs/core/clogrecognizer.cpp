@@ -27,28 +27,38 @@ bool isBodyRecord(int pattern)
     }
 }
 
-// Matches "\[\d+\]\s*=\s*\{\s*(.*)\s*\}" from the bracket after a known name, as the
-// expression would on a line without line feeds: the body runs to the line's last closing brace.
+// Where a body starts: the position after "\[\d+\]\s*=\s*\{" from the bracket after a known
+// name, or -1 when the line does not go on so.
 template<class View>
-bool matchBody(View line, qsizetype bracket, qsizetype close, View *body)
+qsizetype bodyStart(View line, qsizetype bracket)
 {
     qsizetype i = bracket + 1;
     const qsizetype digits = i;
     while (i < line.size() && isDigit(line.at(i)))
         ++i;
     if (i == digits || i >= line.size() || uc(line.at(i)) != u']')
-        return false;
+        return -1;
     ++i;
     while (i < line.size() && isBlank(line.at(i)))
         ++i;
     if (i >= line.size() || uc(line.at(i)) != u'=')
-        return false;
+        return -1;
     ++i;
     while (i < line.size() && isBlank(line.at(i)))
         ++i;
     if (i >= line.size() || uc(line.at(i)) != u'{')
+        return -1;
+    return i + 1;
+}
+
+// Matches "\[\d+\]\s*=\s*\{\s*(.*)\s*\}" from the bracket after a known name, as the
+// expression would on a line without line feeds: the body runs to the line's last closing brace.
+template<class View>
+bool matchBody(View line, qsizetype bracket, qsizetype close, View *body)
+{
+    qsizetype i = bodyStart(line, bracket);
+    if (i < 0)
         return false;
-    ++i;
     while (i < line.size() && isBlank(line.at(i)))
         ++i;
     if (close < i)
@@ -62,23 +72,10 @@ bool matchBody(View line, qsizetype bracket, qsizetype close, View *body)
 template<class View>
 bool hasValue(View line, qsizetype bracket, qsizetype close, QLatin1String key)
 {
-    qsizetype i = bracket + 1;
-    const qsizetype digits = i;
-    while (i < line.size() && isDigit(line.at(i)))
-        ++i;
-    if (i == digits || i >= line.size() || uc(line.at(i)) != u']')
+    const qsizetype start = bodyStart(line, bracket);
+    if (start < 0)
         return false;
-    ++i;
-    while (i < line.size() && isBlank(line.at(i)))
-        ++i;
-    if (i >= line.size() || uc(line.at(i)) != u'=')
-        return false;
-    ++i;
-    while (i < line.size() && isBlank(line.at(i)))
-        ++i;
-    if (i >= line.size() || uc(line.at(i)) != u'{')
-        return false;
-    for (qsizetype k = i + 1; k + key.size() <= close; ++k) {
+    for (qsizetype k = start; k + key.size() <= close; ++k) {
         if (line.mid(k, key.size()) != key)
             continue;
         qsizetype j = k + key.size();
